@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlQuery>
+
+#include "export/directory/directory_lookup.h"
+
+namespace brindle {
+
+class DirectoryConnection;
+
+// Runs one bound statement per look-up, prepared once per view and reused.
+class QueryLookup final : public DirectoryLookup {
+public:
+    explicit QueryLookup(DirectoryConnection& connection);
+
+    Result<Recordset> rows(const ViewKey& key, const QVariant& value) override;
+
+private:
+    DirectoryConnection& m_connection;
+    QHash<QString, QSqlQuery> m_prepared;
+};
+
+}  // namespace brindle

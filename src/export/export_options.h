@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "export/field_writer.h"
+
+namespace brindle {
+
+// What one export is asked to do: the file, its layout, and the texts of the selected list
+// entries in list order (each matched to its data items by label).
+struct ExportOptions {
+    QString outputPath;
+    QuoteRule quoting = QuoteRule::WhenNeeded;
+    Separator separator = Separator::Commas;
+    QStringList selectedEntries;
+    // The progress never passes this, even when the directory holds more subscribers.
+    int progressMaximum = 0;
+};
+
+// What a finished export reports.
+struct ExportSummary {
+    qint64 subscribersWritten = 0;
+    qint64 errorCount = 0;
+    QString outputPath;
+    QString logPath;
+};
+
+// Told of the run's progress; asked between subscribers whether to stop.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void progressed(int value) = 0;
+    virtual bool stopRequested() = 0;
+};
+
+}  // namespace brindle

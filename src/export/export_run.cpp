@@ -1,0 +1,170 @@
+#include "export/export_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "export/catalogue.h"
+#include "export/columns/field_text.h"
+#include "export/directory/cached_tables.h"
+#include "localize/localizer.h"
+#include "platform/version.h"
+
+namespace brindle {
+
+namespace {
+
+constexpr int kNothingSelectedId = 36;
+
+QByteArray encodedLine(const QString& line) {
+    // Kept at CR LF on every platform: the files are opened in spreadsheets on Windows.
+    return line.toLocal8Bit() + "\r\n";
+}
+
+}  // namespace
+
+ExportRun::ExportRun(ExportEnvironment environment, ExportOptions options)
+    : m_environment(std::move(environment)),
+      m_options(std::move(options)),
+      m_line(m_options.quoting, m_options.separator),
+      m_output(m_options.outputPath) {}
+
+const Recordset& ExportRun::subscriber() const {
+    return m_environment.tables.subscribers();
+}
+const Recordset& ExportRun::callHandler() const {
+    return m_environment.tables.callHandlers();
+}
+const Recordset& ExportRun::classOfService() const {
+    return m_environment.tables.classesOfService();
+}
+
+void ExportRun::logFailure(const Error& error) {
+    m_log.WriteLogLine(QStringLiteral("(error) in export. Description=%1, Source=%2, Number=%3")
+                           .arg(error.message, error.source, numberWithSignPosition(error.number)));
+}
+
+void ExportRun::matchSelectedItems() {
+    // Each entry runs every item whose label it equals, so that header and lines agree even
+    // when a language gives two items the same label.
+    for (const QString& entry : std::as_const(m_options.selectedEntries)) {
+        for (const DataItem& item : dataItems()) {
+            if (entry.compare(m_environment.strings.myLoadResString(item.labelId), Qt::CaseInsensitive) ==
+                0) {
+                m_items << &item;
+            }
+        }
+    }
+}
+
+Result<ExportSummary> ExportRun::fail(const QString& message) {
+    m_log.WriteLogLine(QStringLiteral("(error) ") + message);
+    m_log.CloseErrorLog();
+    m_output.cancelWriting();
+    return Error{message};
+}
+
+void ExportRun::writeHeader() {
+    for (const DataItem* item : std::as_const(m_items)) {
+        for (const QString& column : item->columns) m_line.AppendField(column);
+    }
+    m_output.write(encodedLine(m_line.finishLine()));
+}
+
+bool ExportRun::positionOnRows() {
+    Recordset& subscribers = m_environment.tables.subscribers();
+    struct Reference {
+        Recordset& table;
+        QStringView field;
+        QString skipLine;
+    };
+    const Reference references[] = {
+        {m_environment.tables.callHandlers(), u"CallHandlerObjectID",
+         QStringLiteral(
+             "(error) can't find primary call handler reference for this subscriber.  Skipping user.")},
+        {m_environment.tables.classesOfService(), u"COSObjectID",
+         QStringLiteral("(error) can't find COS reference for mail user.  Skipping user.")},
+    };
+    for (const Reference& reference : references) {
+        // A Null reference finds no row: the subscriber is skipped, never given another's row.
+        const QVariant id = fieldValue(*this, subscribers, reference.field);
+        reference.table.MoveFirst();
+        if (!reference.table.Find(u"ObjectID", id)) {
+            m_log.WriteLogLine(reference.skipLine);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ExportRun::writeLine() {
+    m_line.clear();
+    for (const DataItem* item : std::as_const(m_items)) {
+        if (item->producer) {
+            item->producer(*this);
+        } else {
+            for (qsizetype i = 0; i < item->columns.size(); ++i) m_line.AppendField(QString());
+        }
+    }
+    m_output.write(encodedLine(m_line.finishLine()));
+}
+
+Result<ExportSummary> ExportRun::run(RunObserver& observer) {
+    if (m_options.selectedEntries.isEmpty()) {
+        return Error{m_environment.strings.myLoadResString(kNothingSelectedId)};
+    }
+    // The old file goes first, as it always has; the new one appears whole or not at all.
+    QFile::remove(m_options.outputPath);
+
+    if (auto opened = m_log.OpenErrorLog(m_environment.logPath, false, m_environment.programName,
+                                         QString::fromLatin1(kVersionText));
+        !opened) {
+        return opened.error();
+    }
+    m_output.setDirectWriteFallback(false);
+    if (!m_output.open(QIODevice::WriteOnly)) {
+        return fail(QStringLiteral("cannot write the output file %1: %2")
+                        .arg(m_options.outputPath, m_output.errorString()));
+    }
+    m_outputFolder = QFileInfo(m_options.outputPath).absolutePath();
+    if (!m_outputFolder.endsWith(QLatin1Char('/'))) m_outputFolder += QLatin1Char('/');
+
+    matchSelectedItems();
+    for (const DataItem* item : std::as_const(m_items)) {
+        if (!item->producer) {
+            m_log.WriteLogLine(QStringLiteral("(warning) \"%1\" is not exported by this version of the "
+                                              "program; its columns are left empty.")
+                                   .arg(m_environment.strings.myLoadResString(item->labelId)));
+        }
+    }
+    writeHeader();
+
+    ExportSummary summary;
+    int progress = 0;
+    Recordset& subscribers = m_environment.tables.subscribers();
+    for (subscribers.MoveFirst(); !subscribers.AtEOF(); subscribers.MoveNext()) {
+        if (observer.stopRequested()) {
+            return fail(QStringLiteral("the export was stopped before its end; no output file was written"));
+        }
+        // The marker line is written for a Null alias too, so that no subscriber's lines
+        // appear under the one before it.
+        m_log.WriteLogLine(QStringLiteral("\r\nAlias=") + fieldText(*this, subscribers, u"Alias"));
+        if (positionOnRows()) {
+            writeLine();
+            ++summary.subscribersWritten;
+        }
+        if (m_options.progressMaximum > progress) observer.progressed(++progress);
+    }
+
+    if (!m_output.commit()) {
+        return fail(QStringLiteral("cannot write the output file %1: %2")
+                        .arg(m_options.outputPath, m_output.errorString()));
+    }
+    m_log.CloseErrorLog();
+    summary.errorCount = m_log.errorCount();
+    summary.outputPath = m_options.outputPath;
+    summary.logPath = m_environment.logPath;
+    return summary;
+}
+
+}  // namespace brindle

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QSaveFile>
+#include <QString>
+
+#include "export/columns/column_context.h"
+#include "export/export_options.h"
+#include "export/field_writer.h"
+#include "log/error_log.h"
+
+namespace brindle {
+
+class CachedTables;
+class DirectoryLookup;
+class Localizer;
+struct DataItem;
+
+// Where an export runs: the directory's cached tables and look-ups, the strings that name
+// the data items, and where the log goes.
+struct ExportEnvironment {
+    CachedTables& tables;
+    DirectoryLookup& lookup;
+    const Localizer& strings;
+    QString logPath;
+    QString programName;
+};
+
+// One export: the header, then one line per subscriber that has a call handler and a class
+// of service, each problem logged. All state of the run lives here and nothing carries from
+// one subscriber to the next. The output appears under its name only when complete; a run
+// that fails or is stopped leaves no partial file there.
+class ExportRun final : private ColumnContext {
+public:
+    ExportRun(ExportEnvironment environment, ExportOptions options);
+
+    // An Error when nothing is selected or the output cannot be written; the log, where it
+    // could be opened, says why.
+    Result<ExportSummary> run(RunObserver& observer);
+
+private:
+    const Recordset& subscriber() const override;
+    const Recordset& callHandler() const override;
+    const Recordset& classOfService() const override;
+    DirectoryLookup& lookup() override { return m_environment.lookup; }
+    const QString& outputFolder() const override { return m_outputFolder; }
+    void AppendField(const QString& value) override { m_line.AppendField(value); }
+    void WriteLogLine(const QString& text) override { m_log.WriteLogLine(text); }
+    void logFailure(const Error& error) override;
+
+    void matchSelectedItems();
+    void writeHeader();
+    bool positionOnRows();
+    void writeLine();
+    Result<ExportSummary> fail(const QString& message);
+
+    ExportEnvironment m_environment;
+    ExportOptions m_options;
+    ErrorLog m_log;
+    FieldWriter m_line;
+    QSaveFile m_output;
+    QString m_outputFolder;
+    QList<const DataItem*> m_items;  // the selected entries' items, in line order
+};
+
+}  // namespace brindle

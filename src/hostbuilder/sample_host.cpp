@@ -1,0 +1,214 @@
+#include "hostbuilder/sample_host.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTimeZone>
+#include <QUuid>
+#include <memory>
+
+#include "hostbuilder/host_builder.h"
+
+namespace brindle::fixture {
+
+namespace {
+
+const QStringList kFirstNames{"James",   "Mary",  "Robert", "Patricia", "John",  "Jennifer",
+                              "Michael", "Linda", "David",  "Elena",    "Tomas", "Aiko",
+                              "Priya",   "Jonas", "Sofia",  "Omar",     "Grace", "Henrik",
+                              "Chloe",   "Mateo", "Ingrid", "Kwame",    "Lucia", "Ravi"};
+const QStringList kLastNames{"Smith",  "Johnson",  "Williams", "Brown",  "Garcia",   "Miller",
+                             "Davis",  "Martinez", "Lopez",    "Wilson", "Anderson", "Thomas",
+                             "Moore",  "Jackson",  "Nakamura", "Okafor", "Novak",    "Larsen",
+                             "Dubois", "Rossi",    "Kowalski", "Haddad", "Silva",    "Fischer"};
+const QStringList kGreetingTypes{"Alternate", "Busy", "Internal", "Off Hours", "Holiday"};
+const QStringList kKeys{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "*", "#"};
+const QStringList kFixedConversations{"SubSignIn",
+                                      "GreetingsAdministrator",
+                                      "ConvUtilsLiveRecord",
+                                      "SubSysTransfer",
+                                      "BroadcastMessageAdministrator",
+                                      "ConvHotelCheckedOut",
+                                      "ConvCVMMBoxReset",
+                                      "SystemTransfer",
+                                      "EasySignIn"};
+constexpr int kLanguages[] = {1033, 1033, 1033, 1033, 2057, 1031, 1036, 33801};
+constexpr int kVolumes[] = {50, 50, 50, 100, 25};
+const QStringList kCos{"cos-default", "cos-exec", "cos-vmonly", "cos-restricted"};
+const QStringList kSchedules{"schedule-weekdays", "schedule-allhours", "schedule-support"};
+const QStringList kSwitches{"switch-main", "switch-branch"};
+const QStringList kDirectoryHandlers{"dh-company", "dh-sales"};
+const QStringList kInterviewHandlers{"ih-feedback", "ih-jobs"};
+const QString kOperatorHandler = QStringLiteral("ch-operator");
+
+// The state of one generation run: what has been made so far, so later subscribers can
+// point their keys at earlier ones.
+struct Generator {
+    int total;
+    QRandomGenerator random;
+    int index = 0;
+    QSet<QString> aliases;
+    QStringList handlers;
+
+    int pick(int bound) { return static_cast<int>(random.bounded(bound)); }
+    bool chance(int percent) { return pick(100) < percent; }
+
+    QString time() {
+        const QDateTime start(QDate(2024, 12, 1), QTime(0, 0), Qt::UTC);
+        return start.addSecs(random.bounded(2 * 365 * 24 * 3600))
+            .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+
+    QString uniqueAlias(const QString& first, const QString& last) {
+        const QString base = (first.left(1) + last).toLower();
+        QString alias = base;
+        for (int n = 2; aliases.contains(alias); ++n) alias = base + QString::number(n);
+        aliases.insert(alias);
+        return alias;
+    }
+
+    QVariantList menuEntry(const QString& key) {
+        const int action = pick(10) < 6 ? pick(6) : 2;
+        if (action != 2) return {key, action, QVariant(), QVariant()};
+        switch (pick(6)) {
+            case 0:
+                return {key, 2, "AD", kDirectoryHandlers[pick(2)]};
+            case 1:
+                return {key, 2, "CHInterview", kInterviewHandlers[pick(2)]};
+            case 2:
+            case 3: {
+                const QString conversation =
+                    chance(50) ? QStringLiteral("PHTransfer") : QStringLiteral("PHGreeting");
+                if (chance(15)) return {key, 2, conversation, "[dontset]"};
+                const QString target = handlers.isEmpty() || chance(20)
+                                           ? kOperatorHandler
+                                           : handlers[pick(int(handlers.size()))];
+                return {key, 2, conversation, target};
+            }
+            default:
+                return {key, 2, kFixedConversations[pick(int(kFixedConversations.size()))], QVariant()};
+        }
+    }
+
+    void fill(SubscriberSpec& spec, HostBuilder& scratch) {
+        const QString first = kFirstNames[pick(int(kFirstNames.size()))];
+        const QString last = kLastNames[pick(int(kLastNames.size()))];
+        const QString alias = index == 7 ? QStringLiteral("o'brien") : uniqueAlias(first, last);
+        scratch.subscribers().clear();
+        spec = scratch.subscriber(alias);
+        const QString id = QUuid::createUuidV5(QUuid(), QStringLiteral("sample/%1").arg(index))
+                               .toString(QUuid::WithoutBraces);
+        const QString handler = QStringLiteral("ch-") + id;
+        const QString extension = QString::number(20000 + index);
+        const QString display = first + u' ' + last;
+        spec.set("ObjectID", id).set("SubscriberObjectID", id).set("CallHandlerObjectID", handler);
+        spec.set("FirstName", first).set("LastName", last).set("DisplayName", display);
+        spec.set("BillingID",
+                 chance(70) ? QVariant(QStringLiteral("CC-%1").arg(4000 + pick(600))) : QVariant());
+        spec.set("Language", kLanguages[pick(std::size(kLanguages))]);
+        spec.set("ListInDirectory", chance(90) ? 1 : 0).set("IsVmEnrolled", chance(85) ? 1 : 0);
+        spec.set("MediaSwitchObjectID", kSwitches[pick(2)]).set("COSObjectID", kCos[pick(4)]);
+        spec.set("TimeLastCall", chance(90) ? QVariant(time()) : QVariant());
+        spec.set("Volume", kVolumes[pick(std::size(kVolumes))]).set("DTMFAccessID", extension);
+        spec.set("CreationTime", time());
+        spec.callHandler = QVariantMap{{"ObjectID", handler},
+                                       {"ScheduleSetObjectID", kSchedules[pick(3)]},
+                                       {"MaxMsgLen", 60 * (1 + pick(5))},
+                                       {"IsPrimary", 1},
+                                       {"Recipient_SubscriberObjectID", id},
+                                       {"DisplayName", display}};
+        spec.extensions = {{0, extension}};
+        QStringList alternates;
+        for (int i = pick(4); i > 0; --i) alternates << QString::number(50000 + index * 3 + i);
+        spec.alternateExtensions(alternates);
+        spec.mwiDevices = {{"MWI-1", extension, chance(30) ? 1 : 0}};
+        if (chance(20)) spec.mwiDevices.append({"MWI-2", QStringLiteral("9%1").arg(extension), 0});
+        spec.credentials = {{4, chance(5) ? 1 : 0, time()}};
+        spec.greetings.clear();
+        for (const QString& type : kGreetingTypes) {
+            const int state = pick(3);  // standing, expired, expires later
+            const QVariant expires = state == 0   ? QVariant()
+                                     : state == 1 ? QVariant(QStringLiteral("2025-03-01 00:00:00"))
+                                                  : QVariant(QStringLiteral("2031-01-01 00:00:00"));
+            spec.greetings.append({type, expires});
+        }
+        spec.menuEntries.clear();
+        for (const QString& key : kKeys) spec.menuEntries.append(menuEntry(key));
+        spec.mailbox = QVariantList{pick(50'000'000), 25'000'000, 30'000'000, 20'000'000};
+        if (chance(10)) spec.mailbox.value()[1] = QVariant();
+        if (chance(85)) {
+            spec.voiceFile = total <= 2000
+                                 ? alias + QStringLiteral("_vn.wav")
+                                 : QStringLiteral("voice_%1.wav").arg(pick(16), 2, 10, QLatin1Char('0'));
+            spec.set("VoiceName", spec.voiceFile);
+        } else {
+            spec.voiceFile.clear();
+            spec.set("VoiceName", QVariant());
+        }
+        makeAwkward(spec);
+        handlers << handler;
+    }
+
+    // A few subscribers that every export must survive.
+    void makeAwkward(SubscriberSpec& spec) {
+        switch (index) {
+            case 3:
+                spec.set("FirstName", QVariant()).set("LastName", QVariant());
+                break;
+            case 5:
+                spec.set("DisplayName", QStringLiteral("Smith, \"Jo\""));
+                break;
+            case 9:
+                spec.alternateExtensions({});
+                break;
+            case 11:
+                spec.credentials.clear();
+                break;
+            case 13:
+                spec.voiceFile.clear();
+                spec.set("VoiceName", QStringLiteral("never_recorded.wav"));
+                break;
+            case 17:
+                spec.set("CallHandlerObjectID", QVariant());
+                spec.callHandler.reset();
+                break;
+            default:
+                break;
+        }
+    }
+};
+
+}  // namespace
+
+void generateSample(HostBuilder& host, int subscribers, quint32 seed) {
+    host.addRow("vw_COS", {{"ObjectID", "cos-exec"}, {"DisplayName", "Executives"}});
+    host.addRow("vw_COS", {{"ObjectID", "cos-vmonly"}, {"DisplayName", "Voice mail only"}});
+    host.addRow("vw_COS", {{"ObjectID", "cos-restricted"}, {"DisplayName", "Restricted, no outdial"}});
+    host.addRow("vw_ScheduleSet", {{"ObjectID", "schedule-allhours"}, {"DisplayName", "All Hours"}});
+    host.addRow("vw_ScheduleSet", {{"ObjectID", "schedule-support"}, {"DisplayName", "Support desk"}});
+    host.addRow("vw_MediaSwitch", {{"ObjectID", "switch-branch"}, {"DisplayName", "Branch office PBX"}});
+    host.addRow("vw_DirectoryHandler",
+                {{"ObjectID", "dh-company"}, {"DisplayName", "Operators"}, {"DTMFAccessID", "411"}});
+    host.addRow("vw_DirectoryHandler",
+                {{"ObjectID", "dh-sales"}, {"DisplayName", "Sales directory"}, {"DTMFAccessID", "412"}});
+    host.addRow("vw_InterviewHandler",
+                {{"ObjectID", "ih-feedback"}, {"DisplayName", "Customer feedback"}, {"DTMFAccessID", "501"}});
+    host.addRow("vw_InterviewHandler",
+                {{"ObjectID", "ih-jobs"}, {"DisplayName", "Job line"}, {"DTMFAccessID", "502"}});
+    host.addRow("vw_CallHandler", {{"ObjectID", kOperatorHandler},
+                                   {"ScheduleSetObjectID", "schedule-allhours"},
+                                   {"MaxMsgLen", 300},
+                                   {"IsPrimary", 0},
+                                   {"DisplayName", "Operator"}});
+
+    auto generator = std::make_shared<Generator>(Generator{subscribers, QRandomGenerator(seed), 0, {}, {}});
+    auto scratch = std::make_shared<HostBuilder>();
+    host.streamSubscribers([generator, scratch](SubscriberSpec& spec) {
+        if (generator->index >= generator->total) return false;
+        generator->fill(spec, *scratch);
+        ++generator->index;
+        return true;
+    });
+}
+
+}  // namespace brindle::fixture

@@ -1,0 +1,56 @@
+#include "log/error_log.h"
+
+namespace brindle {
+
+namespace {
+
+// Kept at CR LF on every platform: the log is read in editors on Windows.
+constexpr QLatin1StringView kLineEnd("\r\n");
+
+QString asteriskLine() {
+    return QString(61, QLatin1Char('*'));
+}
+
+}  // namespace
+
+Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QString& programName,
+                                    const QString& versionText) {
+    m_file.close();
+    m_file.setFileName(path);
+    const QIODevice::OpenMode mode =
+        QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
+    const bool opened = m_file.open(mode);
+    m_errors = 0;
+    m_warnings = 0;
+    if (!opened) {
+        return Error{QStringLiteral("cannot open the error log %1: %2").arg(path, m_file.errorString())};
+    }
+
+    // Four texts, each with its own line end, give the banner's eight lines.
+    WriteLogLine(kLineEnd + asteriskLine());
+    WriteLogLine(QStringLiteral("Running %1 version: %2").arg(programName, versionText) + kLineEnd);
+    WriteLogLine(
+        QStringLiteral("Search for '(error)' or '(warning)' to find logged errors and warnings during the "
+                       "import process.") +
+        kLineEnd);
+    WriteLogLine(asteriskLine() + kLineEnd);
+    // After the banner, because the search hint holds both markers.
+    m_errors = 0;
+    m_warnings = 0;
+    return {};
+}
+
+void ErrorLog::WriteLogLine(const QString& text) {
+    if (text.contains(QLatin1StringView("(error)"), Qt::CaseInsensitive)) ++m_errors;
+    if (text.contains(QLatin1StringView("(warning)"), Qt::CaseInsensitive)) ++m_warnings;
+    if (!m_file.isOpen()) return;
+    // Flushed line by line so that a run that ends abruptly still leaves its lines so far.
+    m_file.write((text + kLineEnd).toLocal8Bit());
+    m_file.flush();
+}
+
+void ErrorLog::CloseErrorLog() {
+    m_file.close();
+}
+
+}  // namespace brindle

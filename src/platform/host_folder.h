@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "platform/result.h"
+
+namespace brindle {
+
+// The folder that stands for the host server machine (environment variable BRINDLE_HOST):
+// its registry export, its status file and its two databases. Knows where things are; reads
+// nothing but the status.
+class HostFolder {
+public:
+    static constexpr int kRunningStatus = 32;
+
+    explicit HostFolder(QString path);
+
+    // The folder named by BRINDLE_HOST, or an Error when the variable is unset or empty.
+    static Result<HostFolder> fromEnvironment();
+
+    const QString& path() const { return m_path; }
+    QString registryPath() const;
+    QString statusPath() const;
+    QString directoryDatabasePath() const;
+    QString messageStorePath() const;
+
+    // The host status number, or nothing when the status file is missing or unreadable
+    // (which means the host is not running).
+    std::optional<int> readStatus() const;
+
+private:
+    QString m_path;
+};
+
+}  // namespace brindle

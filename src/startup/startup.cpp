@@ -1,0 +1,89 @@
+#include "startup/startup.h"
+
+#include <QFileInfo>
+
+#include "localize/localizer.h"
+#include "platform/notifier.h"
+#include "platform/process_priority.h"
+
+namespace brindle {
+
+namespace {
+
+constexpr int kHostMustRunId = 63;
+constexpr int kCannotOpenDatabaseId = 112;
+
+Result<RegistryFile> loadRegistry(const HostFolder& host) {
+    // A host without a registry export has no version keys, which the generation gate refuses.
+    if (!QFileInfo::exists(host.registryPath())) return RegistryFile();
+    return RegistryFile::load(host.registryPath());
+}
+
+}  // namespace
+
+QString unsupportedHostMessage() {
+    return QStringLiteral("This version of Brindle only works with Kestrom Pellinor 1.1 and later.");
+}
+
+StartupOutcome runStartup(const Localizer& strings, Notifier& notifier) {
+    using Reason = StartupRefusal::Reason;
+    auto refuse = [](Reason reason, QString message, QString detail = {}) {
+        return StartupOutcome{nullptr, StartupRefusal{reason, std::move(message), std::move(detail)}};
+    };
+
+    auto host = HostFolder::fromEnvironment();
+    if (!host) return refuse(Reason::NoHostFolder, host.error().message);
+
+    auto instance = std::make_unique<SingleInstance>(host->path());
+    if (!instance->acquire()) {
+        return refuse(Reason::SecondCopy, {},
+                      QStringLiteral("Another copy of Brindle is already running for %1.").arg(host->path()));
+    }
+
+    // Below normal, so that an export never slows the host's own services.
+    SetProcessPriority(kBelowNormalPriorityClass);
+
+    if (host->readStatus() != HostFolder::kRunningStatus) {
+        return refuse(Reason::HostNotRunning, strings.myLoadResString(kHostMustRunId),
+                      QStringLiteral("The host status in %1 is not %2.")
+                          .arg(host->statusPath())
+                          .arg(HostFolder::kRunningStatus));
+    }
+
+    auto registry = loadRegistry(*host);
+    if (!registry) return refuse(Reason::BadRegistry, registry.error().message);
+
+    auto session = std::make_unique<Session>(
+        Session{*host, std::move(registry).value(), {}, std::move(instance), {}, {}});
+    session->hostVersion = getVersion(session->registry, notifier);
+    if (!session->hostVersion.NewLayout) {
+        return refuse(Reason::UnsupportedHost, unsupportedHostMessage(),
+                      QStringLiteral("Host version found: %1.").arg(session->hostVersion.VersionText));
+    }
+
+    auto directory = DirectoryConnection::open(session->host);
+    if (!directory) {
+        return refuse(Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+                      directory.error().message);
+    }
+    session->directory = std::move(directory).value();
+    if (auto opened = session->tables.OpenDirectoryTables(*session->directory); !opened) {
+        return refuse(Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+                      opened.error().message);
+    }
+
+    auto count = session->directory->select(QStringLiteral("SELECT COUNT(*) FROM vw_Subscriber"));
+    if (!count || count->RecordCount() != 1) {
+        return refuse(
+            Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+            count ? QStringLiteral("The subscriber count could not be read.") : count.error().message);
+    }
+    const auto total = count->value(count->fieldNames().value(0));
+    if (!total)
+        return refuse(Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+                      total.error().message);
+    session->subscriberCount = total->toLongLong();
+    return StartupOutcome{std::move(session), std::nullopt};
+}
+
+}  // namespace brindle

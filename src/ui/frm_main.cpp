@@ -1,0 +1,114 @@
+#include "ui/frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "export/catalogue.h"
+#include "localize/localizer.h"
+#include "platform/fixed_paths.h"
+#include "startup/startup.h"
+#include "update/home_page.h"
+#include "update/test_script.h"
+
+namespace brindle {
+
+namespace {
+
+// The subscriber types with the host's type codes; nothing reads the codes yet.
+struct SubscriberType {
+    int textId;
+    int typeCode;
+};
+constexpr SubscriberType kSubscriberTypes[] = {{105, 0}, {106, 1}, {107, 5}, {108, 7}, {109, 2}, {110, 8}};
+
+}  // namespace
+
+FrmMain::FrmMain(Localizer& strings, Notifier* notifier)
+    : m_strings(strings), m_messageBoxes(this), m_notifier(notifier ? *notifier : m_messageBoxes) {
+    setObjectName(QStringLiteral("frmMain"));
+    buildControls();
+    buildMenus();
+    connect(m_cmdStart, &QPushButton::clicked, this, &FrmMain::cmdStart_Click);
+    connect(m_cmdExit, &QPushButton::clicked, this, &FrmMain::ExitApplication);
+    connect(m_mnuExit, &QAction::triggered, this, &FrmMain::ExitApplication);
+}
+
+FrmMain::~FrmMain() = default;
+
+bool FrmMain::Form_Load() {
+    frmMain_Auto_Init();
+    StartupOutcome outcome = runStartup(m_strings, m_notifier);
+    if (outcome.refusal) {
+        if (!outcome.refusal->message.isEmpty()) m_notifier.inform(outcome.refusal->message);
+        return false;
+    }
+    m_session = std::move(outcome.session);
+    m_lblSubscriberCount->setText(QString::number(m_session->subscriberCount));
+    m_progressBar->setRange(0, static_cast<int>(qMin<qint64>(m_session->subscriberCount, INT_MAX)));
+    fillDataItems();
+    LaunchTestScript(homePageAddress(), QString());
+    return true;
+}
+
+void FrmMain::frmMain_Auto_Init() {
+    const auto text = [this](int id) { return m_strings.myLoadResString(id); };
+    setWindowTitle(text(53));
+    m_frameProgress->setTitle(text(43));
+    m_frameUseQuotes->setTitle(text(64));
+    m_optNeverUseQuotes->setText(text(35));
+    m_optQuotesWhenCommaPresent->setText(text(69));
+    m_optQuotesAlways->setText(text(6));
+    m_frameWriteDataTo->setTitle(text(70));
+    m_cmdBrowse->setText(text(8));
+    m_txtOutputPath->setText(defaultOutputPath());
+    m_frameSeperateWith->setTitle(text(49));
+    m_optSeperateWithCommas->setText(text(13));
+    m_optSeperateWithTabs->setText(text(56));
+    m_optSeperateWithLineFeeds->setText(text(29));
+    m_frameListBox->setTitle(text(15));
+    m_cmdStart->setText(text(51));
+    m_cmdExit->setText(text(19));
+    m_label1->setText(text(52));
+    m_mnuFile->setTitle(text(22));
+    m_mnuExit->setText(text(19));
+    m_menuHelp->setTitle(text(24));
+    m_help->setText(text(24));
+    m_about->setText(text(2));
+    m_cmbSubscriberType->clear();
+    for (const SubscriberType& type : kSubscriberTypes)
+        m_cmbSubscriberType->addItem(text(type.textId), type.typeCode);
+    m_frameSubscriberType->setTitle(text(111));
+    m_mnuCheckForUpdatedVersion->setText(text(113));
+    m_cmbSubscriberType->setCurrentIndex(0);
+}
+
+void FrmMain::fillDataItems() {
+    m_lstDataItems->addItems(dataItemListEntries(m_strings));
+}
+
+void FrmMain::ExitApplication() {
+    // A run pumps the window's events between subscribers; it sees the request there and
+    // stops, and its caller ends the program.
+    if (m_running) {
+        m_exitRequested = true;
+        return;
+    }
+    QApplication::exit(0);
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    ExitApplication();
+}
+
+}  // namespace brindle

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "ui/message_box_notifier.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace brindle {
+
+class Localizer;
+struct Session;
+
+// The main window: the export's options, the list of data items, progress, Start and Exit.
+// A thin shell over the engine: it reads its controls into options, hands them on and shows
+// what comes back. Controls carry the object names the rest of the program and the tests use.
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit FrmMain(Localizer& strings, Notifier* notifier = nullptr);
+    ~FrmMain() override;
+
+    // The start-up of the window: captions, the host gates, the directory, the count and
+    // the list of data items. False when start-up refused; the refusal has been shown and
+    // the program should end.
+    bool Form_Load();
+
+    // Applies every caption from the resource strings, resets the output path and refills
+    // the subscriber-type box.
+    void frmMain_Auto_Init();
+
+    // Ends the program at once; a run in progress stops before its next subscriber and
+    // leaves no partial output file.
+    void ExitApplication();
+
+    // Runs one export with the window's options; Start is disabled until it ends.
+    void cmdStart_Click();
+
+    Session* session() const { return m_session.get(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void fillDataItems();
+    struct ExportOptions exportOptions() const;
+    class WindowObserver;
+
+    Localizer& m_strings;
+    MessageBoxNotifier m_messageBoxes;
+    Notifier& m_notifier;
+    std::unique_ptr<Session> m_session;
+    bool m_running = false;
+    bool m_exitRequested = false;
+
+    QGroupBox* m_frameWriteDataTo = nullptr;
+    QLineEdit* m_txtOutputPath = nullptr;
+    QPushButton* m_cmdBrowse = nullptr;
+    QGroupBox* m_frameSeperateWith = nullptr;
+    QRadioButton* m_optSeperateWithCommas = nullptr;
+    QRadioButton* m_optSeperateWithTabs = nullptr;
+    QRadioButton* m_optSeperateWithLineFeeds = nullptr;
+    QGroupBox* m_frameUseQuotes = nullptr;
+    QRadioButton* m_optQuotesAlways = nullptr;
+    QRadioButton* m_optQuotesWhenCommaPresent = nullptr;
+    QRadioButton* m_optNeverUseQuotes = nullptr;
+    QGroupBox* m_frameListBox = nullptr;
+    QListWidget* m_lstDataItems = nullptr;
+    QGroupBox* m_frameProgress = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QPushButton* m_cmdStart = nullptr;
+    QPushButton* m_cmdExit = nullptr;
+    QGroupBox* m_frameSubscriberType = nullptr;
+    QComboBox* m_cmbSubscriberType = nullptr;
+    QLabel* m_label1 = nullptr;
+    QLabel* m_lblSubscriberCount = nullptr;
+
+    QMenu* m_mnuFile = nullptr;
+    QAction* m_mnuExit = nullptr;
+    QMenu* m_menuHelp = nullptr;
+    QAction* m_help = nullptr;
+    QAction* m_about = nullptr;
+    QAction* m_mnuCheckForUpdatedVersion = nullptr;
+};
+
+}  // namespace brindle

@@ -1,0 +1,111 @@
+// The Start command: reads the window's options, runs one export and reports its end.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+
+#include "export/columns/field_text.h"
+#include "export/directory/query_lookup.h"
+#include "export/export_run.h"
+#include "localize/localizer.h"
+#include "platform/fixed_paths.h"
+#include "startup/startup.h"
+#include "ui/frm_main.h"
+
+namespace brindle {
+
+namespace {
+
+constexpr int kOutputCompleteId = 39;
+constexpr int kErrorsEncounteredId = 1;
+constexpr int kNothingSelectedId = 36;
+constexpr int kRepaintIntervalMs = 40;
+
+void openInDefaultApplication(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace
+
+// Keeps the window alive while the export runs on its thread: shows progress and lets the
+// window repaint and take clicks every few hundredths of a second.
+class FrmMain::WindowObserver final : public RunObserver {
+public:
+    explicit WindowObserver(FrmMain& window) : m_window(window) { m_sincePump.start(); }
+
+    void progressed(int value) override { m_window.m_progressBar->setValue(value); }
+
+    bool stopRequested() override {
+        if (m_sincePump.elapsed() >= kRepaintIntervalMs) {
+            QCoreApplication::processEvents();
+            m_sincePump.restart();
+        }
+        return m_window.m_exitRequested;
+    }
+
+private:
+    FrmMain& m_window;
+    QElapsedTimer m_sincePump;
+};
+
+ExportOptions FrmMain::exportOptions() const {
+    ExportOptions options;
+    options.outputPath = QFileInfo(m_txtOutputPath->text()).absoluteFilePath();
+    options.quoting = m_optQuotesAlways->isChecked()     ? QuoteRule::Always
+                      : m_optNeverUseQuotes->isChecked() ? QuoteRule::Never
+                                                         : QuoteRule::WhenNeeded;
+    options.separator = m_optSeperateWithCommas->isChecked()      ? Separator::Commas
+                        : m_optSeperateWithLineFeeds->isChecked() ? Separator::LineFeeds
+                                                                  : Separator::Tabs;
+    for (int row = 0; row < m_lstDataItems->count(); ++row) {
+        if (m_lstDataItems->item(row)->isSelected())
+            options.selectedEntries << m_lstDataItems->item(row)->text();
+    }
+    options.progressMaximum = m_progressBar->maximum();
+    return options;
+}
+
+void FrmMain::cmdStart_Click() {
+    if (m_running || !m_session) return;
+    const ExportOptions options = exportOptions();
+    if (options.selectedEntries.isEmpty()) {
+        m_notifier.inform(m_strings.myLoadResString(kNothingSelectedId));
+        return;
+    }
+
+    m_running = true;
+    m_cmdStart->setEnabled(false);
+    m_progressBar->setValue(0);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QueryLookup lookup(*m_session->directory);
+    ExportRun run({m_session->tables, lookup, m_strings, errorLogPath(), programName()}, options);
+    WindowObserver observer(*this);
+    const auto summary = run.run(observer);
+    QApplication::restoreOverrideCursor();
+    m_cmdStart->setEnabled(true);
+    m_running = false;
+
+    if (m_exitRequested) {
+        QApplication::exit(0);
+        return;
+    }
+    if (!summary) {
+        m_notifier.inform(summary.error().message);
+        return;
+    }
+    const QString complete = m_strings.myLoadResString(kOutputCompleteId) +
+                             numberWithSignPosition(summary->errorCount) +
+                             m_strings.myLoadResString(kErrorsEncounteredId);
+    if (m_notifier.confirm(complete, Notifier::Answers::OkCancel)) openInDefaultApplication(summary->logPath);
+    if (m_notifier.confirm(QStringLiteral("View the CSV file now?"), Notifier::Answers::YesNo)) {
+        openInDefaultApplication(summary->outputPath);
+    }
+}
+
+}  // namespace brindle

@@ -1,0 +1,116 @@
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "export/directory/cached_tables.h"
+#include "export/directory/directory_connection.h"
+#include "export/directory/query_lookup.h"
+#include "hostbuilder/host_builder.h"
+
+using namespace brindle;
+using brindle::fixture::HostBuilder;
+
+namespace {
+
+std::unique_ptr<DirectoryConnection> openHost(const HostBuilder& host, QTemporaryDir& folder) {
+    const auto written = host.write(folder.path());
+    if (!written) qFatal("%s", qPrintable(written.error().message));
+    auto connection = DirectoryConnection::openSqlite(folder.filePath("HalvernDirDB.db"),
+                                                      folder.filePath("HalvernMbxDB1.db"));
+    if (!connection) qFatal("%s", qPrintable(connection.error().message));
+    return std::move(connection).value();
+}
+
+}  // namespace
+
+class DirectoryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opensTablesOnceAndFindsRows() {
+        HostBuilder host;
+        host.subscriber("jsmith");
+        host.subscriber("akim");
+        QTemporaryDir folder;
+        auto connection = openHost(host, folder);
+        CachedTables tables;
+        QVERIFY(tables.OpenDirectoryTables(*connection).ok());
+        QVERIFY(tables.OpenDirectoryTables(*connection).ok());
+        QVERIFY(tables.isOpen());
+        QCOMPARE(tables.subscribers().RecordCount(), 2);
+
+        const QVariant handler = host.subscribers()[1].subscriber.value("CallHandlerObjectID");
+        tables.callHandlers().MoveFirst();
+        QVERIFY(tables.callHandlers().Find(u"ObjectID", handler));
+        QCOMPARE(tables.callHandlers().value(u"objectid").value(), handler);
+        tables.callHandlers().MoveFirst();
+        QVERIFY(!tables.callHandlers().Find(u"ObjectID", QStringLiteral("no-such-handler")));
+        QVERIFY(tables.callHandlers().AtEOF());
+    }
+
+    void keepsNullApartFromEmptyText() {
+        HostBuilder host;
+        host.subscriber("empty").set("BillingID", QString(""));
+        host.subscriber("null").set("BillingID", QVariant());
+        QTemporaryDir folder;
+        auto connection = openHost(host, folder);
+        CachedTables tables;
+        QVERIFY(tables.OpenDirectoryTables(*connection).ok());
+        Recordset& subscribers = tables.subscribers();
+        subscribers.MoveFirst();
+        QVERIFY(subscribers.Find(u"Alias", QStringLiteral("empty")));
+        const QVariant empty = subscribers.value(u"BillingID").value();
+        QVERIFY(!empty.isNull());
+        QCOMPARE(empty.toString(), QString());
+        subscribers.MoveFirst();
+        QVERIFY(subscribers.Find(u"Alias", QStringLiteral("null")));
+        QVERIFY(subscribers.value(u"BillingID").value().isNull());
+    }
+
+    void missingExtensionViewFailsWithEveryTableClosed() {
+        HostBuilder host;
+        host.subscriber("jsmith");
+        host.withoutView("vw_DTMFAccessID");
+        QTemporaryDir folder;
+        auto connection = openHost(host, folder);
+        CachedTables tables;
+        const auto opened = tables.OpenDirectoryTables(*connection);
+        QVERIFY(!opened.ok());
+        QVERIFY2(opened.error().message.contains("vw_DTMFAccessID"), qPrintable(opened.error().message));
+        QVERIFY(!tables.isOpen());
+    }
+
+    void lookUpBindsIdentifiersWithQuotes_data() {
+        QTest::addColumn<QString>("wanted");
+        QTest::addColumn<int>("rows");
+        QTest::addRow("quote in the id") << "o'brien-id" << 2;
+        QTest::addRow("plain id") << "plain-id" << 1;
+        QTest::addRow("text that would rewrite a joined statement") << "x' OR '1'='1" << 0;
+        QTest::addRow("unknown") << "nobody" << 0;
+    }
+    void lookUpBindsIdentifiersWithQuotes() {
+        QFETCH(QString, wanted);
+        QFETCH(int, rows);
+        HostBuilder host;
+        host.subscriber("o'brien").set("ObjectID", "o'brien-id").alternateExtensions({"2001"});
+        host.subscriber("plain").set("ObjectID", "plain-id");
+        QTemporaryDir folder;
+        auto connection = openHost(host, folder);
+        QueryLookup lookup(*connection);
+        for (int repeat = 0; repeat < 2; ++repeat) {  // the prepared statement is reused
+            const auto found = lookup.rows(views::kExtensionsOfSubscriber, wanted);
+            QVERIFY2(found.ok(), found.ok() ? "" : qPrintable(found.error().message));
+            QCOMPARE(found->RecordCount(), rows);
+        }
+        QCOMPARE(lookup.rows(views::kExtensionsOfSubscriber, QVariant())->RecordCount(), 0);
+    }
+
+    void missingDatabaseIsAnErrorAndCreatesNothing() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("HalvernDirDB.db");
+        QVERIFY(!DirectoryConnection::openSqlite(path, folder.filePath("HalvernMbxDB1.db")).ok());
+        QVERIFY(!QFile::exists(path));
+    }
+};
+
+QTEST_GUILESS_MAIN(DirectoryTest)
+#include "test_directory.moc"

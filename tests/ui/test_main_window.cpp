@@ -1,0 +1,169 @@
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "hostbuilder/host_builder.h"
+#include "localize/localizer.h"
+#include "support/recording_notifier.h"
+#include "ui/frm_main.h"
+
+using namespace brindle;
+using brindle::fixture::HostBuilder;
+
+namespace {
+
+const QStringList kListEntries{"Alias",
+                               "First Name",
+                               "Last Name",
+                               "Display Name",
+                               "Primary Extension",
+                               "All Alternate Extensions",
+                               "Switch ID",
+                               "Primary MWI String",
+                               "All Alternate MWI Strings",
+                               "COS Name",
+                               "Schedule Name",
+                               "Billing ID",
+                               "Language",
+                               "List In Directory",
+                               "Set for First Time Enrollment",
+                               "Maximum Message Length",
+                               "Time of Last Call",
+                               "MWI Status",
+                               "Subscriber Lockout Status",
+                               "Default Playback Volume",
+                               "Voice Name Recorded",
+                               "Time of last password change",
+                               "Date of subscriber creation",
+                               "Mailbox bytes in use",
+                               "Mailbox send limit (bytes)",
+                               "Mailbox receive limit (bytes)",
+                               "Mailbox warning size (bytes)",
+                               "Greetings Enabled",
+                               "Caller Input Key Actions",
+                               "Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)",
+                               "Voice Name WAV File ([Primary Extension].WAV)"};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_host;
+    QTemporaryDir m_home;
+
+    // Each window holds the host's single-copy lock; only one lives at a time here.
+    std::unique_ptr<FrmMain> startWindow(testing::RecordingNotifier& notifier, Localizer& strings) {
+        auto window = std::make_unique<FrmMain>(strings, &notifier);
+        if (!window->Form_Load()) return nullptr;
+        return window;
+    }
+
+private slots:
+    void initTestCase() {
+        HostBuilder host;
+        host.subscriber("jsmith");
+        host.subscriber("akim");
+        host.subscriber("nocos").set("COSObjectID", "missing-cos");
+        QVERIFY(host.write(m_host.path()).ok());
+        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        qputenv("HOME", m_home.path().toUtf8());
+    }
+
+    void showsCountAndTheThirtyOneItemsAfterStartUp() {
+        testing::RecordingNotifier notifier;
+        Localizer strings(&notifier);
+        auto window = startWindow(notifier, strings);
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QLabel*>("lblSubscriberCount")->text(), QStringLiteral("3"));
+        QCOMPARE(window->findChild<QProgressBar*>("ProgressBar")->maximum(), 3);
+        auto* list = window->findChild<QListWidget*>("lstDataItems");
+        QStringList entries;
+        for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+        QCOMPARE(entries, kListEntries);
+        QVERIFY(list->selectedItems().isEmpty());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Brindle"));
+        QCOMPARE(window->findChild<QLineEdit*>("txtOutputPath")->text(),
+                 QDir(m_home.path()).filePath("Brindle.CSV"));
+        QVERIFY(window->findChild<QRadioButton*>("optSeperateWithCommas")->isChecked());
+        QVERIFY(window->findChild<QRadioButton*>("optQuotesWhenCommaPresent")->isChecked());
+        QVERIFY(!window->findChild<QGroupBox*>("frameSubscriberType")->isVisibleTo(window.get()));
+        QVERIFY(notifier.messages.isEmpty());
+    }
+
+    void placesControlsWhereTheWindowWasDesigned_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        // Twips divided by 15, relative to each control's container.
+        QTest::addRow("cmdStart") << "cmdStart" << QRect(4, 432, 73, 33);
+        QTest::addRow("cmdExit") << "cmdExit" << QRect(268, 432, 73, 33);
+        QTest::addRow("lstDataItems") << "lstDataItems" << QRect(8, 20, 321, 154);
+        QTest::addRow("txtOutputPath") << "txtOutputPath" << QRect(4, 24, 253, 19);
+        QTest::addRow("frameListBox") << "frameListBox" << QRect(4, 196, 337, 181);
+    }
+    void placesControlsWhereTheWindowWasDesigned() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        testing::RecordingNotifier notifier;
+        Localizer strings(&notifier);
+        FrmMain window(strings, &notifier);
+        auto* control = window.findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), geometry);
+    }
+
+    void refusesToStartWithoutSelection() {
+        testing::RecordingNotifier notifier;
+        Localizer strings(&notifier);
+        auto window = startWindow(notifier, strings);
+        QVERIFY(window);
+        window->cmdStart_Click();
+        QCOMPARE(notifier.messages, QStringList{"No items selected for outport!"});
+    }
+
+    void exportsTheSelectionAndReportsTheErrorCount() {
+        testing::RecordingNotifier notifier;
+        Localizer strings(&notifier);
+        auto window = startWindow(notifier, strings);
+        QVERIFY(window);
+        window->findChild<QListWidget*>("lstDataItems")->item(0)->setSelected(true);
+        const QString output = QDir(m_home.path()).filePath("out.csv");
+        window->findChild<QLineEdit*>("txtOutputPath")->setText(output);
+        window->cmdStart_Click();
+        QCOMPARE(
+            notifier.questions,
+            QStringList(
+                {"Output complete.   1 error(s) encountered in process.  Press OK to view the error log now",
+                 "View the CSV file now?"}));
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("ALIAS\r\njsmith\r\nakim\r\n"));
+        QCOMPARE(window->findChild<QProgressBar*>("ProgressBar")->value(), 3);
+        QVERIFY(window->findChild<QPushButton*>("cmdStart")->isEnabled());
+    }
+
+    void savesAScreenshot() {
+        testing::RecordingNotifier notifier;
+        Localizer strings(&notifier);
+        auto window = startWindow(notifier, strings);
+        QVERIFY(window);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QString folder =
+            qEnvironmentVariable("BRINDLE_SCREENSHOT_DIR", QDir::currentPath() + "/screenshots");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(window->grab().save(QDir(folder).filePath("main-window.png")));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
