@@ -1,0 +1,138 @@
+// The same fixture, once in SQLite and once in a PostgreSQL server reached through ODBC,
+// must give the same cached tables, look-ups and export. The server comes from
+// scripts/with-postgres, which sets BRINDLE_TEST_ODBC.
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "export/directory/cached_tables.h"
+#include "export/directory/directory_connection.h"
+#include "export/directory/query_lookup.h"
+#include "export/export_run.h"
+#include "hostbuilder/host_builder.h"
+#include "hostbuilder/schema.h"
+#include "localize/localizer.h"
+
+using namespace brindle;
+using brindle::fixture::HostBuilder;
+
+namespace {
+
+class NoObserver final : public RunObserver {
+public:
+    void progressed(int) override {}
+    bool stopRequested() override { return false; }
+};
+
+HostBuilder fixtureHost() {
+    HostBuilder host;
+    host.subscriber("jsmith").alternateExtensions({"2001", "2002"});
+    host.subscriber("o'brien")
+        .set("ObjectID", "o'brien-id")
+        .set("BillingID", QVariant())
+        .set("FirstName", "");
+    host.subscriber("skipped").set("COSObjectID", QVariant());
+    host.subscriber("noswitch").set("MediaSwitchObjectID", "missing").set("Language", 33801);
+    return host;
+}
+
+QByteArray exportOf(CachedTables& tables, DirectoryConnection& connection, const QString& folder) {
+    QueryLookup lookup(connection);
+    Localizer strings;
+    ExportOptions options;
+    options.outputPath = folder + "/out.csv";
+    options.selectedEntries = {
+        "Alias",     "First Name", "Billing ID",   "Primary Extension", "All Alternate Extensions",
+        "Switch ID", "Language",   "Schedule Name"};
+    options.progressMaximum = 10;
+    ExportRun run({tables, lookup, strings, folder + "/log.txt", "brindle"}, options);
+    NoObserver observer;
+    if (!run.run(observer)) return {};
+    QFile file(options.outputPath);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+}  // namespace
+
+class OdbcDirectoryTest : public QObject {
+    Q_OBJECT
+
+private:
+    QString m_connectionString;
+
+private slots:
+    void initTestCase() {
+        m_connectionString = qEnvironmentVariable("BRINDLE_TEST_ODBC");
+        if (m_connectionString.isEmpty()) {
+            QSKIP(
+                "BRINDLE_TEST_ODBC is not set: no PostgreSQL server for the ODBC test (run it through "
+                "scripts/test or scripts/with-postgres)");
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "odbc-fixture");
+        db.setDatabaseName(m_connectionString);
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        QSqlQuery query(db);
+        QVERIFY(query.exec("CREATE SCHEMA IF NOT EXISTS HalvernMbxDB1"));
+        for (const auto& table : fixture::tables()) {
+            const QString name = table.messageStore ? "HalvernMbxDB1." + table.name : table.name;
+            QVERIFY2(query.exec("DROP TABLE IF EXISTS " + name), qPrintable(query.lastError().text()));
+        }
+        const auto written = fixtureHost().writeDatabases(db, db, "HalvernMbxDB1.");
+        QVERIFY2(written.ok(), written.ok() ? "" : qPrintable(written.error().message));
+    }
+
+    void cachesTheSameTablesOverOdbc() {
+        auto connection = DirectoryConnection::openOdbc(m_connectionString);
+        QVERIFY2(connection.ok(), connection.ok() ? "" : qPrintable(connection.error().message));
+        CachedTables tables;
+        QVERIFY(tables.OpenDirectoryTables(**connection).ok());
+        QCOMPARE(tables.subscribers().RecordCount(), 4);
+        Recordset& subscribers = tables.subscribers();
+        subscribers.MoveFirst();
+        QVERIFY(subscribers.Find(u"ObjectID", QStringLiteral("o'brien-id")));
+        QVERIFY(subscribers.value(u"BillingID").value().isNull());
+        const QVariant empty = subscribers.value(u"FirstName").value();
+        QVERIFY(!empty.isNull());
+        QCOMPARE(empty.toString(), QString());
+        const auto count = (*connection)->select("SELECT COUNT(*) FROM vw_Subscriber");
+        QVERIFY(count.ok());
+        QCOMPARE(count->value(count->fieldNames().first()).value().toInt(), 4);
+    }
+
+    void bindsLookUpValuesOverOdbc() {
+        auto connection = DirectoryConnection::openOdbc(m_connectionString);
+        QVERIFY(connection.ok());
+        QueryLookup lookup(**connection);
+        QCOMPARE(lookup.rows(views::kExtensionsOfSubscriber, QStringLiteral("o'brien-id"))->RecordCount(), 1);
+        QCOMPARE(lookup.rows(views::kExtensionsOfSubscriber, QStringLiteral("x' OR '1'='1"))->RecordCount(),
+                 0);
+    }
+
+    void exportsTheSameFileAsTheSqliteHost() {
+        QTemporaryDir sqliteFolder;
+        QVERIFY(fixtureHost().write(sqliteFolder.path()).ok());
+        auto sqlite = DirectoryConnection::openSqlite(sqliteFolder.filePath("HalvernDirDB.db"),
+                                                      sqliteFolder.filePath("HalvernMbxDB1.db"));
+        QVERIFY(sqlite.ok());
+        CachedTables sqliteTables;
+        QVERIFY(sqliteTables.OpenDirectoryTables(**sqlite).ok());
+        const QByteArray expected = exportOf(sqliteTables, **sqlite, sqliteFolder.path());
+
+        auto odbc = DirectoryConnection::openOdbc(m_connectionString);
+        QVERIFY(odbc.ok());
+        CachedTables odbcTables;
+        QVERIFY(odbcTables.OpenDirectoryTables(**odbc).ok());
+        QTemporaryDir odbcFolder;
+        const QByteArray actual = exportOf(odbcTables, **odbc, odbcFolder.path());
+        QVERIFY(!expected.isEmpty());
+        QVERIFY(expected.contains("o'brien,,,"));
+        QCOMPARE(actual, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(OdbcDirectoryTest)
+#include "test_odbc_directory.moc"
