@@ -1,8 +1,8 @@
 #include "hostbuilder/sample_host.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QRandomGenerator>
-#include <QSet>
 #include <QTimeZone>
 #include <QUuid>
 #include <memory>
@@ -47,7 +47,7 @@ struct Generator {
     int total;
     QRandomGenerator random;
     int index = 0;
-    QSet<QString> aliases;
+    QHash<QString, int> aliasesPerBase;
     QStringList handlers;
 
     int pick(int bound) { return static_cast<int>(random.bounded(bound)); }
@@ -60,11 +60,10 @@ struct Generator {
     }
 
     QString uniqueAlias(const QString& first, const QString& last) {
+        // Bases never end in a digit, so "jsmith" and "jsmith2" cannot meet another base's names.
         const QString base = (first.left(1) + last).toLower();
-        QString alias = base;
-        for (int n = 2; aliases.contains(alias); ++n) alias = base + QString::number(n);
-        aliases.insert(alias);
-        return alias;
+        const int seen = aliasesPerBase[base]++;
+        return seen == 0 ? base : base + QString::number(seen + 1);
     }
 
     QVariantList menuEntry(const QString& key) {
