@@ -9,8 +9,10 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "hostbuilder/host_builder.h"
+#include "hostbuilder/sample_host.h"
 #include "localize/localizer.h"
 #include "support/recording_notifier.h"
 #include "ui/frm_main.h"
@@ -149,6 +151,39 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("ALIAS\r\njsmith\r\nakim\r\n"));
         QCOMPARE(window->findChild<QProgressBar*>("ProgressBar")->value(), 3);
         QVERIFY(window->findChild<QPushButton*>("cmdStart")->isEnabled());
+    }
+
+    void staysResponsiveAndExitStopsTheRunWithoutPartialFile() {
+        QTemporaryDir bigHost;
+        HostBuilder builder;
+        fixture::generateSample(builder, 3000, 5);
+        QVERIFY(builder.write(bigHost.path()).ok());
+        qputenv("BRINDLE_HOST", bigHost.path().toUtf8());
+        testing::RecordingNotifier notifier;
+        Localizer strings(&notifier);
+        auto window = startWindow(notifier, strings);
+        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        QVERIFY(window);
+        auto* list = window->findChild<QListWidget*>("lstDataItems");
+        for (int row = 0; row < 16; ++row) list->item(row)->setSelected(true);
+        const QString output = QDir(m_home.path()).filePath("stopped.csv");
+        window->findChild<QLineEdit*>("txtOutputPath")->setText(output);
+
+        bool clickedDuringRun = false;
+        bool startWasDisabled = false;
+        int progressWhenClicked = -1;
+        QTimer::singleShot(0, window.get(), [&] {
+            clickedDuringRun = true;
+            startWasDisabled = !window->findChild<QPushButton*>("cmdStart")->isEnabled();
+            progressWhenClicked = window->findChild<QProgressBar*>("ProgressBar")->value();
+            QTest::mouseClick(window->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
+        });
+        window->cmdStart_Click();
+        QVERIFY(clickedDuringRun);
+        QVERIFY(startWasDisabled);
+        QVERIFY(progressWhenClicked > 0 && progressWhenClicked < 3000);
+        QVERIFY(!QFile::exists(output));
+        QVERIFY(notifier.questions.isEmpty());
     }
 
     void savesAScreenshot() {
