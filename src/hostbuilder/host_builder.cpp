@@ -44,23 +44,23 @@ QString connectionName() {
 
 }  // namespace
 
-SubscriberSpec& SubscriberSpec::set(const QString& field, const QVariant& value) {
+SubscriberRows& SubscriberRows::set(const QString& field, const QVariant& value) {
     subscriber.insert(field, value);
     return *this;
 }
 
-SubscriberSpec& SubscriberSpec::withoutCallHandler() {
+SubscriberRows& SubscriberRows::withoutCallHandler() {
     callHandler.reset();
     return *this;
 }
 
-SubscriberSpec& SubscriberSpec::primaryExtension(const QVariant& extension) {
+SubscriberRows& SubscriberRows::primaryExtension(const QVariant& extension) {
     extensions.removeIf([](const QVariantList& row) { return row[0].toInt() == 0; });
     extensions.prepend({0, extension});
     return *this;
 }
 
-SubscriberSpec& SubscriberSpec::alternateExtensions(const QStringList& alternates) {
+SubscriberRows& SubscriberRows::alternateExtensions(const QStringList& alternates) {
     extensions.removeIf([](const QVariantList& row) { return row[0].toInt() > 0; });
     for (qsizetype i = 0; i < alternates.size(); ++i) extensions.append({int(i + 1), alternates[i]});
     return *this;
@@ -72,7 +72,7 @@ HostBuilder::HostBuilder() {
     addRow(QStringLiteral("vw_MediaSwitch"), {{"ObjectID", kDefaultSwitch}, {"DisplayName", "Main PBX"}});
 }
 
-SubscriberSpec& HostBuilder::subscriber(const QString& alias) {
+SubscriberRows& HostBuilder::subscriber(const QString& alias) {
     const qsizetype index = m_subscribers.size();
     const QString id = objectIdFor(alias, index);
     const QString handler = QStringLiteral("ch-") + id;
@@ -80,8 +80,8 @@ SubscriberSpec& HostBuilder::subscriber(const QString& alias) {
     QString first = alias;
     if (!first.isEmpty()) first[0] = first[0].toUpper();
 
-    SubscriberSpec spec;
-    spec.subscriber = {{"ObjectID", id},
+    SubscriberRows rows;
+    rows.subscriber = {{"ObjectID", id},
                        {"Alias", alias},
                        {"FirstName", first},
                        {"LastName", "Tester"},
@@ -99,25 +99,25 @@ SubscriberSpec& HostBuilder::subscriber(const QString& alias) {
                        {"VoiceName", QVariant()},
                        {"CreationTime", "2025-01-15 09:00:00"},
                        {"SubscriberObjectID", id}};
-    spec.callHandler = QVariantMap{
+    rows.callHandler = QVariantMap{
         {"ObjectID", handler}, {"ScheduleSetObjectID", kDefaultSchedule}, {"MaxMsgLen", 300},
         {"IsPrimary", 1},      {"Recipient_SubscriberObjectID", id},      {"DisplayName", first + " Tester"}};
-    spec.extensions = {{0, extension}};
-    spec.mwiDevices = {{"MWI-1", extension, 0}};
-    spec.credentials = {{4, 0, "2026-10-01 08:00:00"}};
+    rows.extensions = {{0, extension}};
+    rows.mwiDevices = {{"MWI-1", extension, 0}};
+    rows.credentials = {{4, 0, "2026-10-01 08:00:00"}};
     for (const QString& type : kGreetingTypes) {
         const bool standing = type == QLatin1String("Busy") || type == QLatin1String("Internal");
-        spec.greetings.append({type, standing ? QVariant() : QVariant("2020-01-01 00:00:00")});
+        rows.greetings.append({type, standing ? QVariant() : QVariant("2020-01-01 00:00:00")});
     }
     for (const QString& key : kKeys) {
         if (key == QLatin1String("*")) {
-            spec.menuEntries.append({key, 2, "SubSignIn", QVariant()});
+            rows.menuEntries.append({key, 2, "SubSignIn", QVariant()});
         } else {
-            spec.menuEntries.append({key, key == QLatin1String("#") ? 5 : 0, QVariant(), QVariant()});
+            rows.menuEntries.append({key, key == QLatin1String("#") ? 5 : 0, QVariant(), QVariant()});
         }
     }
-    spec.mailbox = QVariantList{20480, 10000000, 12000000, 8000000};
-    m_subscribers.append(spec);
+    rows.mailbox = QVariantList{20480, 10000000, 12000000, 8000000};
+    m_subscribers.append(rows);
     return m_subscribers.last();
 }
 
@@ -176,27 +176,27 @@ QString HostBuilder::registryExport() const {
     return text;
 }
 
-Result<void> HostBuilder::writeSubscriber(RowWriter& writer, const SubscriberSpec& spec,
+Result<void> HostBuilder::writeSubscriber(RowWriter& writer, const SubscriberRows& rows,
                                           const QString& streamFolder) const {
-    const QVariant id = spec.id();
-    const QVariant handler = spec.subscriber.value(QStringLiteral("CallHandlerObjectID"));
+    const QVariant id = rows.id();
+    const QVariant handler = rows.subscriber.value(QStringLiteral("CallHandlerObjectID"));
     auto put = [&writer](const QString& table, QVariantList values) { return writer.insert(table, values); };
     Result<void> done =
-        put(QStringLiteral("vw_Subscriber"), rowOf(*table(QStringLiteral("vw_Subscriber")), spec.subscriber));
-    if (done && spec.callHandler) {
+        put(QStringLiteral("vw_Subscriber"), rowOf(*table(QStringLiteral("vw_Subscriber")), rows.subscriber));
+    if (done && rows.callHandler) {
         done = put(QStringLiteral("vw_CallHandler"),
-                   rowOf(*table(QStringLiteral("vw_CallHandler")), *spec.callHandler));
+                   rowOf(*table(QStringLiteral("vw_CallHandler")), *rows.callHandler));
     }
     struct Child {
         const char* table;
         const QList<QVariantList>& rows;
         QVariant owner;
     };
-    const Child children[] = {{"vw_DTMFAccessID", spec.extensions, id},
-                              {"vw_NotificationMWI", spec.mwiDevices, id},
-                              {"vw_Credential", spec.credentials, id},
-                              {"vw_Greeting", spec.greetings, handler},
-                              {"vw_MenuEntry", spec.menuEntries, handler}};
+    const Child children[] = {{"vw_DTMFAccessID", rows.extensions, id},
+                              {"vw_NotificationMWI", rows.mwiDevices, id},
+                              {"vw_Credential", rows.credentials, id},
+                              {"vw_Greeting", rows.greetings, handler},
+                              {"vw_MenuEntry", rows.menuEntries, handler}};
     for (const Child& child : children) {
         if (m_leftOutViews.contains(QLatin1String(child.table))) continue;
         for (const QVariantList& row : child.rows) {
@@ -204,16 +204,16 @@ Result<void> HostBuilder::writeSubscriber(RowWriter& writer, const SubscriberSpe
             done = put(QLatin1String(child.table), QVariantList{child.owner} + row);
         }
     }
-    if (done && spec.mailbox) {
+    if (done && rows.mailbox) {
         const QVariant mailboxId = QStringLiteral("mbx-") + id.toString();
         done = put(QStringLiteral("vw_user"), {id});
         if (done) done = put(QStringLiteral("vw_mailbox"), {id, mailboxId});
-        if (done) done = put(kMessageStoreMailbox, QVariantList{mailboxId} + *spec.mailbox);
+        if (done) done = put(kMessageStoreMailbox, QVariantList{mailboxId} + *rows.mailbox);
     }
-    if (done && !spec.voiceFile.isEmpty() && !streamFolder.isEmpty()) {
-        const QString path = QDir(streamFolder).filePath(spec.voiceFile);
+    if (done && !rows.voiceFile.isEmpty() && !streamFolder.isEmpty()) {
+        const QString path = QDir(streamFolder).filePath(rows.voiceFile);
         if (!QFile::exists(path))
-            done = writeFile(path, toneWav(440 + 20 * int(qHash(spec.voiceFile) % 20), 250));
+            done = writeFile(path, toneWav(440 + 20 * int(qHash(rows.voiceFile) % 20), 250));
     }
     return done;
 }
@@ -226,13 +226,13 @@ Result<void> HostBuilder::writeRows(RowWriter& writer, const QString& streamFold
         if (!schema) return Error{QStringLiteral("no table %1").arg(tableName)};
         if (auto inserted = writer.insert(tableName, rowOf(*schema, fields)); !inserted) return inserted;
     }
-    for (const SubscriberSpec& spec : m_subscribers) {
-        if (auto written = writeSubscriber(writer, spec, streamFolder); !written) return written;
+    for (const SubscriberRows& rows : m_subscribers) {
+        if (auto written = writeSubscriber(writer, rows, streamFolder); !written) return written;
     }
     if (m_source) {
-        SubscriberSpec spec;
-        while (m_source(spec)) {
-            if (auto written = writeSubscriber(writer, spec, streamFolder); !written) return written;
+        SubscriberRows rows;
+        while (m_source(rows)) {
+            if (auto written = writeSubscriber(writer, rows, streamFolder); !written) return written;
         }
     }
     return writer.createIndexes(m_leftOutViews);

@@ -17,7 +17,7 @@ class RowWriter;
 
 // One subscriber and the rows that belong to it. Every field can be set to any value, a Null
 // (a null QVariant) included; a missing optional row is simply not written.
-struct SubscriberSpec {
+struct SubscriberRows {
     QVariantMap subscriber;                  // vw_Subscriber, by field name
     std::optional<QVariantMap> callHandler;  // vw_CallHandler; its ObjectID is CallHandlerObjectID
     QList<QVariantList> extensions;          // vw_DTMFAccessID: IdIndex, DTMFAccessID
@@ -30,10 +30,10 @@ struct SubscriberSpec {
     QString voiceFile;                    // a WAV written to the stream store under this name, if set
 
     QVariant id() const { return subscriber.value(QStringLiteral("ObjectID")); }
-    SubscriberSpec& set(const QString& field, const QVariant& value);
-    SubscriberSpec& withoutCallHandler();
-    SubscriberSpec& primaryExtension(const QVariant& extension);  // replaces every IdIndex 0 row
-    SubscriberSpec& alternateExtensions(const QStringList& extensions);
+    SubscriberRows& set(const QString& field, const QVariant& value);
+    SubscriberRows& withoutCallHandler();
+    SubscriberRows& primaryExtension(const QVariant& extension);  // replaces every IdIndex 0 row
+    SubscriberRows& alternateExtensions(const QStringList& extensions);
 };
 
 // Builds a throwaway host folder: registry export, status, directory and message store
@@ -45,8 +45,8 @@ public:
     HostBuilder();
 
     // A subscriber with every row a complete subscriber has.
-    SubscriberSpec& subscriber(const QString& alias);
-    QList<SubscriberSpec>& subscribers() { return m_subscribers; }
+    SubscriberRows& subscriber(const QString& alias);
+    QList<SubscriberRows>& subscribers() { return m_subscribers; }
 
     // Any further row, by field name; fields not named are Null.
     HostBuilder& addRow(const QString& table, const QVariantMap& fields);
@@ -67,7 +67,7 @@ public:
                                 const QString& messageStorePrefix) const;
 
     // Subscribers made on the fly and not kept, for hosts too large to hold in memory.
-    using SubscriberSource = std::function<bool(SubscriberSpec&)>;  // false: no more
+    using SubscriberSource = std::function<bool(SubscriberRows&)>;  // false: no more
     void streamSubscribers(SubscriberSource source) { m_source = std::move(source); }
 
     static constexpr const char* kDefaultCos = "cos-default";
@@ -76,11 +76,11 @@ public:
 
 private:
     Result<void> writeRows(RowWriter& writer, const QString& streamFolder) const;
-    Result<void> writeSubscriber(RowWriter& writer, const SubscriberSpec& spec,
+    Result<void> writeSubscriber(RowWriter& writer, const SubscriberRows& rows,
                                  const QString& streamFolder) const;
     QString registryExport() const;
 
-    QList<SubscriberSpec> m_subscribers;
+    QList<SubscriberRows> m_subscribers;
     QList<std::pair<QString, QVariantMap>> m_extraRows;
     std::optional<int> m_status = 32;
     std::optional<QString> m_registryText;

@@ -89,87 +89,87 @@ struct Generator {
         }
     }
 
-    void fill(SubscriberSpec& spec, HostBuilder& scratch) {
+    void fill(SubscriberRows& rows, HostBuilder& scratch) {
         const QString first = kFirstNames[pick(int(kFirstNames.size()))];
         const QString last = kLastNames[pick(int(kLastNames.size()))];
         const QString alias = index == 7 ? QStringLiteral("o'brien") : uniqueAlias(first, last);
         scratch.subscribers().clear();
-        spec = scratch.subscriber(alias);
+        rows = scratch.subscriber(alias);
         const QString id = QUuid::createUuidV5(QUuid(), QStringLiteral("sample/%1").arg(index))
                                .toString(QUuid::WithoutBraces);
         const QString handler = QStringLiteral("ch-") + id;
         const QString extension = QString::number(20000 + index);
         const QString display = first + u' ' + last;
-        spec.set("ObjectID", id).set("SubscriberObjectID", id).set("CallHandlerObjectID", handler);
-        spec.set("FirstName", first).set("LastName", last).set("DisplayName", display);
-        spec.set("BillingID",
+        rows.set("ObjectID", id).set("SubscriberObjectID", id).set("CallHandlerObjectID", handler);
+        rows.set("FirstName", first).set("LastName", last).set("DisplayName", display);
+        rows.set("BillingID",
                  chance(70) ? QVariant(QStringLiteral("CC-%1").arg(4000 + pick(600))) : QVariant());
-        spec.set("Language", kLanguages[pick(std::size(kLanguages))]);
-        spec.set("ListInDirectory", chance(90) ? 1 : 0).set("IsVmEnrolled", chance(85) ? 1 : 0);
-        spec.set("MediaSwitchObjectID", kSwitches[pick(2)]).set("COSObjectID", kCos[pick(4)]);
-        spec.set("TimeLastCall", chance(90) ? QVariant(time()) : QVariant());
-        spec.set("Volume", kVolumes[pick(std::size(kVolumes))]).set("DTMFAccessID", extension);
-        spec.set("CreationTime", time());
-        spec.callHandler = QVariantMap{{"ObjectID", handler},
+        rows.set("Language", kLanguages[pick(std::size(kLanguages))]);
+        rows.set("ListInDirectory", chance(90) ? 1 : 0).set("IsVmEnrolled", chance(85) ? 1 : 0);
+        rows.set("MediaSwitchObjectID", kSwitches[pick(2)]).set("COSObjectID", kCos[pick(4)]);
+        rows.set("TimeLastCall", chance(90) ? QVariant(time()) : QVariant());
+        rows.set("Volume", kVolumes[pick(std::size(kVolumes))]).set("DTMFAccessID", extension);
+        rows.set("CreationTime", time());
+        rows.callHandler = QVariantMap{{"ObjectID", handler},
                                        {"ScheduleSetObjectID", kSchedules[pick(3)]},
                                        {"MaxMsgLen", 60 * (1 + pick(5))},
                                        {"IsPrimary", 1},
                                        {"Recipient_SubscriberObjectID", id},
                                        {"DisplayName", display}};
-        spec.extensions = {{0, extension}};
+        rows.extensions = {{0, extension}};
         QStringList alternates;
         for (int i = pick(4); i > 0; --i) alternates << QString::number(50000 + index * 3 + i);
-        spec.alternateExtensions(alternates);
-        spec.mwiDevices = {{"MWI-1", extension, chance(30) ? 1 : 0}};
-        if (chance(20)) spec.mwiDevices.append({"MWI-2", QStringLiteral("9%1").arg(extension), 0});
-        spec.credentials = {{4, chance(5) ? 1 : 0, time()}};
-        spec.greetings.clear();
+        rows.alternateExtensions(alternates);
+        rows.mwiDevices = {{"MWI-1", extension, chance(30) ? 1 : 0}};
+        if (chance(20)) rows.mwiDevices.append({"MWI-2", QStringLiteral("9%1").arg(extension), 0});
+        rows.credentials = {{4, chance(5) ? 1 : 0, time()}};
+        rows.greetings.clear();
         for (const QString& type : kGreetingTypes) {
             const int state = pick(3);  // standing, expired, expires later
             const QVariant expires = state == 0   ? QVariant()
                                      : state == 1 ? QVariant(QStringLiteral("2025-03-01 00:00:00"))
                                                   : QVariant(QStringLiteral("2031-01-01 00:00:00"));
-            spec.greetings.append({type, expires});
+            rows.greetings.append({type, expires});
         }
-        spec.menuEntries.clear();
-        for (const QString& key : kKeys) spec.menuEntries.append(menuEntry(key));
-        spec.mailbox = QVariantList{pick(50'000'000), 25'000'000, 30'000'000, 20'000'000};
-        if (chance(10)) spec.mailbox.value()[1] = QVariant();
+        rows.menuEntries.clear();
+        for (const QString& key : kKeys) rows.menuEntries.append(menuEntry(key));
+        rows.mailbox = QVariantList{pick(50'000'000), 25'000'000, 30'000'000, 20'000'000};
+        if (chance(10)) rows.mailbox.value()[1] = QVariant();
         if (chance(85)) {
-            spec.voiceFile = total <= 2000
+            rows.voiceFile = total <= 2000
                                  ? alias + QStringLiteral("_vn.wav")
                                  : QStringLiteral("voice_%1.wav").arg(pick(16), 2, 10, QLatin1Char('0'));
-            spec.set("VoiceName", spec.voiceFile);
+            rows.set("VoiceName", rows.voiceFile);
         } else {
-            spec.voiceFile.clear();
-            spec.set("VoiceName", QVariant());
+            rows.voiceFile.clear();
+            rows.set("VoiceName", QVariant());
         }
-        makeAwkward(spec);
+        makeAwkward(rows);
         handlers << handler;
     }
 
     // A few subscribers that every export must survive.
-    void makeAwkward(SubscriberSpec& spec) {
+    void makeAwkward(SubscriberRows& rows) {
         switch (index) {
             case 3:
-                spec.set("FirstName", QVariant()).set("LastName", QVariant());
+                rows.set("FirstName", QVariant()).set("LastName", QVariant());
                 break;
             case 5:
-                spec.set("DisplayName", QStringLiteral("Smith, \"Jo\""));
+                rows.set("DisplayName", QStringLiteral("Smith, \"Jo\""));
                 break;
             case 9:
-                spec.alternateExtensions({});
+                rows.alternateExtensions({});
                 break;
             case 11:
-                spec.credentials.clear();
+                rows.credentials.clear();
                 break;
             case 13:
-                spec.voiceFile.clear();
-                spec.set("VoiceName", QStringLiteral("never_recorded.wav"));
+                rows.voiceFile.clear();
+                rows.set("VoiceName", QStringLiteral("never_recorded.wav"));
                 break;
             case 17:
-                spec.set("CallHandlerObjectID", QVariant());
-                spec.callHandler.reset();
+                rows.set("CallHandlerObjectID", QVariant());
+                rows.callHandler.reset();
                 break;
             default:
                 break;
@@ -202,9 +202,9 @@ void generateSample(HostBuilder& host, int subscribers, quint32 seed) {
 
     auto generator = std::make_shared<Generator>(Generator{subscribers, QRandomGenerator(seed), 0, {}, {}});
     auto scratch = std::make_shared<HostBuilder>();
-    host.streamSubscribers([generator, scratch](SubscriberSpec& spec) {
+    host.streamSubscribers([generator, scratch](SubscriberRows& rows) {
         if (generator->index >= generator->total) return false;
-        generator->fill(spec, *scratch);
+        generator->fill(rows, *scratch);
         ++generator->index;
         return true;
     });

@@ -13,7 +13,7 @@
 
 using namespace brindle;
 using brindle::fixture::HostBuilder;
-using brindle::fixture::SubscriberSpec;
+using brindle::fixture::SubscriberRows;
 
 using Rows = QList<QVariantList>;
 
@@ -435,7 +435,7 @@ private slots:
         HostBuilder host;
         host.subscriber(QStringLiteral("amy")).alternateExtensions({"3001"});
         // Every look-up of the second subscriber misses and it has too many alternates.
-        SubscriberSpec& troubled = host.subscriber(QStringLiteral("bob"));
+        SubscriberRows& troubled = host.subscriber(QStringLiteral("bob"));
         troubled.extensions.clear();
         for (int i = 1; i <= 12; ++i) troubled.extensions.append({i, QString::number(4000 + i)});
         troubled.set(QStringLiteral("MediaSwitchObjectID"), QStringLiteral("nowhere"))
