@@ -2,6 +2,7 @@
 // must give the same cached tables, look-ups and export. The server comes from
 // scripts/with-postgres, which sets BRINDLE_TEST_ODBC.
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -110,6 +111,26 @@ private slots:
         QCOMPARE(lookup.rows(views::kExtensionsOfSubscriber, QStringLiteral("o'brien-id"))->RecordCount(), 1);
         QCOMPARE(lookup.rows(views::kExtensionsOfSubscriber, QStringLiteral("x' OR '1'='1"))->RecordCount(),
                  0);
+    }
+
+    void programExportsThroughTheConnectionString() {
+        QTemporaryDir folder;
+        HostBuilder host;
+        host.withoutDirectoryDatabase();
+        QVERIFY(host.write(folder.filePath("host")).ok());
+        QProcess brindle;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("BRINDLE_HOST", folder.filePath("host"));
+        env.insert("BRINDLE_DIRECTORY", m_connectionString);
+        env.insert("HOME", folder.path());
+        brindle.setProcessEnvironment(env);
+        brindle.start(qEnvironmentVariable("BRINDLE_BIN_DIR") + "/brindle",
+                      {"Alias", "/f:" + folder.filePath("out.csv")});
+        QVERIFY(brindle.waitForFinished(60000));
+        QCOMPARE(brindle.exitCode(), 0);
+        QFile output(folder.filePath("out.csv"));
+        QVERIFY(output.open(QIODevice::ReadOnly));
+        QCOMPARE(output.readAll(), QByteArray("ALIAS\r\njsmith\r\no'brien\r\nnoswitch\r\n"));
     }
 
     void exportsTheSameFileAsTheSqliteHost() {

@@ -153,6 +153,28 @@ private slots:
         QVERIFY(window->findChild<QPushButton*>("cmdStart")->isEnabled());
     }
 
+    void reportsNoErrorsWithThreeBlanksBeforeTheCount() {
+        QTemporaryDir emptyHost;
+        QVERIFY(HostBuilder().write(emptyHost.path()).ok());
+        qputenv("BRINDLE_HOST", emptyHost.path().toUtf8());
+        testing::RecordingNotifier notifier;
+        Localizer strings(&notifier);
+        auto window = startWindow(notifier, strings);
+        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QLabel*>("lblSubscriberCount")->text(), QStringLiteral("0"));
+        window->findChild<QListWidget*>("lstDataItems")->item(3)->setSelected(true);
+        window->findChild<QLineEdit*>("txtOutputPath")->setText(QDir(m_home.path()).filePath("empty.csv"));
+        window->cmdStart_Click();
+        QCOMPARE(
+            notifier.questions.value(0),
+            QStringLiteral(
+                "Output complete.   0 error(s) encountered in process.  Press OK to view the error log now"));
+        QFile file(QDir(m_home.path()).filePath("empty.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("DISPLAY_NAME\r\n"));
+    }
+
     void staysResponsiveAndExitStopsTheRunWithoutPartialFile() {
         QTemporaryDir bigHost;
         HostBuilder builder;
