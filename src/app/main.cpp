@@ -29,7 +29,7 @@ int runWindow(int argc, char** argv) {
 
     brindle::MessageBoxNotifier messageBoxes;
     brindle::Localizer strings(&messageBoxes);
-    brindle::FrmMain window(strings, &messageBoxes);
+    brindle::FrmMain window(strings, messageBoxes);
     messageBoxes.setParent(&window);
     if (!window.Form_Load()) return 0;
     window.show();

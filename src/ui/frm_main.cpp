@@ -16,6 +16,7 @@
 #include "export/catalogue.h"
 #include "localize/localizer.h"
 #include "platform/fixed_paths.h"
+#include "platform/notifier.h"
 #include "startup/startup.h"
 #include "update/home_page.h"
 #include "update/test_script.h"
@@ -33,8 +34,7 @@ constexpr SubscriberType kSubscriberTypes[] = {{105, 0}, {106, 1}, {107, 5}, {10
 
 }  // namespace
 
-FrmMain::FrmMain(Localizer& strings, Notifier* notifier)
-    : m_strings(strings), m_messageBoxes(this), m_notifier(notifier ? *notifier : m_messageBoxes) {
+FrmMain::FrmMain(Localizer& strings, Notifier& notifier) : m_strings(strings), m_notifier(notifier) {
     setObjectName(QStringLiteral("frmMain"));
     buildControls();
     buildMenus();

@@ -3,8 +3,6 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "ui/message_box_notifier.h"
-
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -19,6 +17,8 @@ class QRadioButton;
 namespace brindle {
 
 class Localizer;
+class Notifier;
+struct ExportOptions;
 struct Session;
 
 // The main window: the export's options, the list of data items, progress, Start and Exit.
@@ -28,7 +28,8 @@ class FrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit FrmMain(Localizer& strings, Notifier* notifier = nullptr);
+    // Messages and questions go to `notifier` (message boxes in the program).
+    FrmMain(Localizer& strings, Notifier& notifier);
     ~FrmMain() override;
 
     // The start-up of the window: captions, the host gates, the directory, the count and
@@ -56,11 +57,10 @@ private:
     void buildControls();
     void buildMenus();
     void fillDataItems();
-    struct ExportOptions exportOptions() const;
+    ExportOptions exportOptions() const;
     class WindowObserver;
 
     Localizer& m_strings;
-    MessageBoxNotifier m_messageBoxes;
     Notifier& m_notifier;
     std::unique_ptr<Session> m_session;
     bool m_running = false;

@@ -15,6 +15,7 @@
 #include "export/export_run.h"
 #include "localize/localizer.h"
 #include "platform/fixed_paths.h"
+#include "platform/notifier.h"
 #include "startup/startup.h"
 #include "ui/frm_main.h"
 
@@ -33,8 +34,8 @@ void openInDefaultApplication(const QString& path) {
 
 }  // namespace
 
-// Keeps the window alive while the export runs on its thread: shows progress and lets the
-// window repaint and take clicks every few hundredths of a second.
+// Keeps the window alive while the export runs on the window's own thread: shows progress and
+// lets the window repaint and take clicks every few hundredths of a second.
 class FrmMain::WindowObserver final : public RunObserver {
 public:
     explicit WindowObserver(FrmMain& window) : m_window(window) { m_sincePump.start(); }

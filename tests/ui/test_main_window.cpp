@@ -65,7 +65,7 @@ private:
 
     // Each window holds the host's single-copy lock; only one lives at a time here.
     std::unique_ptr<FrmMain> startWindow(testing::RecordingNotifier& notifier, Localizer& strings) {
-        auto window = std::make_unique<FrmMain>(strings, &notifier);
+        auto window = std::make_unique<FrmMain>(strings, notifier);
         if (!window->Form_Load()) return nullptr;
         return window;
     }
@@ -117,7 +117,7 @@ private slots:
         QFETCH(QRect, geometry);
         testing::RecordingNotifier notifier;
         Localizer strings(&notifier);
-        FrmMain window(strings, &notifier);
+        FrmMain window(strings, notifier);
         auto* control = window.findChild<QWidget*>(name);
         QVERIFY(control);
         QCOMPARE(control->geometry(), geometry);

@@ -41,11 +41,6 @@ Result<void> CachedTables::OpenDirectoryTables(DirectoryConnection& connection) 
     return {};
 }
 
-Result<void> CachedTables::reopenSubscribers(DirectoryConnection& connection) {
-    m_subscribers.reset();
-    return openTable(m_subscribers, connection, QStringLiteral("Select * from vw_Subscriber"), true);
-}
-
 void CachedTables::CloseDirectoryTables() {
     m_callHandlers.reset();
     m_subscribers.reset();

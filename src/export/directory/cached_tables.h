@@ -20,9 +20,6 @@ public:
     Result<void> OpenDirectoryTables(DirectoryConnection& connection);
     void CloseDirectoryTables();
 
-    // Reads the subscriber table again, as a refresh of the count does.
-    Result<void> reopenSubscribers(DirectoryConnection& connection);
-
     bool isOpen() const;
 
     // Only valid while open.
