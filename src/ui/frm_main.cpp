@@ -71,6 +71,7 @@ void FrmMain::frmMain_Auto_Init() {
     m_frameWriteDataTo->setTitle(text(70));
     m_cmdBrowse->setText(text(8));
     m_txtOutputPath->setText(defaultOutputPath());
+    m_txtOutputPath->setCursorPosition(0);
     m_frameSeperateWith->setTitle(text(49));
     m_optSeperateWithCommas->setText(text(13));
     m_optSeperateWithTabs->setText(text(56));
