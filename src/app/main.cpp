@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QTextStream>
 
 #include "localize/localizer.h"
+#include "platform/stop_signals.h"
 #include "platform/version.h"
 #include "ui/frm_main.h"
 #include "ui/message_box_notifier.h"
@@ -20,7 +22,25 @@ QStringList argumentsOf(int argc, char** argv) {
     return arguments;
 }
 
+// Whether a window can be shown at all. Qt ends a program that asks for a display it cannot
+// have with an abort; the platforms that need none (offscreen, vnc, ...) are trusted.
+bool displayAvailable() {
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platform.isEmpty()) return x11 || wayland;
+    if (platform.startsWith(QLatin1String("xcb"))) return x11;
+    if (platform.startsWith(QLatin1String("wayland"))) return wayland;
+    return true;
+}
+
 int runWindow(int argc, char** argv) {
+    if (!displayAvailable()) {
+        QTextStream(stderr) << "brindle: there is no display to show the window on; "
+                               "/f:PATH exports without a window (see brindle --help)"
+                            << Qt::endl;
+        return 1;
+    }
     QApplication app(argc, argv);
     // The window was laid out for an 8-point interface font.
     QFont font = QApplication::font();
@@ -31,7 +51,20 @@ int runWindow(int argc, char** argv) {
     brindle::Localizer strings(&messageBoxes);
     brindle::FrmMain window(strings, messageBoxes);
     messageBoxes.setParent(&window);
-    if (!window.Form_Load()) return 0;
+
+    // A stop signal acts as Exit does: a run stops before its next subscriber and leaves no
+    // partial output. Watched from the start, so that it is never lost.
+    brindle::stop_signals::install();
+    QSocketNotifier stopSignal(brindle::stop_signals::wakeupDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&stopSignal, &QSocketNotifier::activated, &window, [&window, &stopSignal] {
+        stopSignal.setEnabled(false);
+        window.stopBySignal(brindle::stop_signals::received());
+    });
+
+    const bool started = window.Form_Load();
+    // A signal that came while start-up showed a message is not seen by the main loop.
+    if (const int signal = brindle::stop_signals::received()) return 128 + signal;
+    if (!started) return 0;
     window.show();
     return app.exec();
 }

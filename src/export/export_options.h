@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "export/field_writer.h"
 
@@ -26,12 +27,19 @@ struct ExportSummary {
     QString logPath;
 };
 
+// The reason a run stopped from outside gives, for example stopReason("SIGTERM").
+inline QString stopReason(const QString& cause) {
+    return QStringLiteral("the export was stopped by %1 before its end").arg(cause);
+}
+
 // Told of the run's progress; asked between subscribers whether to stop.
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
     virtual void progressed(int value) = 0;
-    virtual bool stopRequested() = 0;
+    // Why the run must stop before the next subscriber (the log gets it as a line), or
+    // nothing to go on.
+    virtual std::optional<QString> stopRequested() = 0;
 };
 
 }  // namespace brindle

@@ -7,7 +7,9 @@
 #include "export/catalogue.h"
 #include "export/columns/field_text.h"
 #include "export/directory/cached_tables.h"
+#include "export/output_path.h"
 #include "localize/localizer.h"
+#include "platform/exclusive_lock.h"
 #include "platform/version.h"
 
 namespace brindle {
@@ -61,7 +63,15 @@ Result<ExportSummary> ExportRun::fail(const QString& message) {
     m_log.WriteLogLine(QStringLiteral("(error) ") + message);
     m_log.CloseErrorLog();
     m_output.cancelWriting();
+    if (auto logged = m_log.whole(); !logged)
+        return Error{message + QStringLiteral("; ") + logged.error().message};
     return Error{message};
+}
+
+Result<ExportSummary> ExportRun::failWithoutLog(const Error& logError) {
+    m_log.CloseErrorLog();
+    m_output.cancelWriting();
+    return Error{logError.message + QStringLiteral("; no output file was written")};
 }
 
 void ExportRun::writeHeader() {
@@ -113,13 +123,27 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
     if (m_options.selectedEntries.isEmpty()) {
         return Error{m_environment.strings.myLoadResString(kNothingSelectedId)};
     }
-    // The old file goes first, as it always has; the new one appears whole or not at all.
-    QFile::remove(m_options.outputPath);
-
+    if (auto allowed = checkOutputPath(m_options.outputPath, m_environment.logPath, m_environment.hostFiles);
+        !allowed) {
+        return allowed.error();
+    }
+    // Held to the end of the run, so that two runs never write one log together.
+    ExclusiveLock logLock(m_environment.logPath + QStringLiteral(".lock"));
+    const Result<bool> locked = logLock.tryAcquire();
+    if (!locked) return locked.error();
+    if (!*locked) {
+        return Error{QStringLiteral("another export is writing the error log %1; nothing was exported")
+                         .arg(m_environment.logPath)};
+    }
     if (auto opened = m_log.OpenErrorLog(m_environment.logPath, false, m_environment.programName,
                                          QString::fromLatin1(kVersionText));
         !opened) {
         return opened.error();
+    }
+    // The old file goes first, as it always has, but only once the log is open: a run that
+    // cannot log leaves it in place. The new one appears whole or not at all.
+    if (QFileInfo::exists(m_options.outputPath) && !QFile::remove(m_options.outputPath)) {
+        return fail(QStringLiteral("cannot replace the output file %1").arg(m_options.outputPath));
     }
     m_output.setDirectWriteFallback(false);
     if (!m_output.open(QIODevice::WriteOnly)) {
@@ -143,9 +167,11 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
     int progress = 0;
     Recordset& subscribers = m_environment.tables.subscribers();
     for (subscribers.MoveFirst(); !subscribers.AtEOF(); subscribers.MoveNext()) {
-        if (observer.stopRequested()) {
-            return fail(QStringLiteral("the export was stopped before its end; no output file was written"));
+        if (const std::optional<QString> stop = observer.stopRequested()) {
+            return fail(*stop + QStringLiteral("; no output file was written"));
         }
+        // No use going on once the log has lost a line: the run cannot end in success.
+        if (auto logged = m_log.whole(); !logged) return failWithoutLog(logged.error());
         // The marker line is written for a Null alias too, so that no subscriber's lines
         // appear under the one before it.
         m_log.WriteLogLine(QStringLiteral("\r\nAlias=") + fieldText(*this, subscribers, u"Alias"));
@@ -156,6 +182,7 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
         if (m_options.progressMaximum > progress) observer.progressed(++progress);
     }
 
+    if (auto logged = m_log.whole(); !logged) return failWithoutLog(logged.error());
     if (!m_output.commit()) {
         return fail(QStringLiteral("cannot write the output file %1: %2")
                         .arg(m_options.outputPath, m_output.errorString()));

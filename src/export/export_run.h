@@ -17,19 +17,24 @@ class Localizer;
 struct DataItem;
 
 // Where an export runs: the directory's cached tables and look-ups, the strings that name
-// the data items, and where the log goes.
+// the data items, where the log goes, and the host's files, which no output may replace.
 struct ExportEnvironment {
     CachedTables& tables;
     DirectoryLookup& lookup;
     const Localizer& strings;
     QString logPath;
     QString programName;
+    QStringList hostFiles = {};
 };
 
 // One export: the header, then one line per subscriber that has a call handler and a class
 // of service, each problem logged. All state of the run lives here and nothing carries from
-// one subscriber to the next. The output appears under its name only when complete; a run
-// that fails or is stopped leaves no partial file there.
+// one subscriber to the next.
+//
+// Nothing is touched unless the output path may be replaced (checkOutputPath) and the log
+// could be locked against other runs, opened and begun; only then is the old output removed.
+// The output appears under its name only when it is complete and the log was written whole:
+// a run that fails or is stopped leaves no file there, partial or temporary.
 class ExportRun final : private ColumnContext {
 public:
     ExportRun(ExportEnvironment environment, ExportOptions options);
@@ -53,6 +58,7 @@ private:
     bool positionOnRows();
     void writeLine();
     Result<ExportSummary> fail(const QString& message);
+    Result<ExportSummary> failWithoutLog(const Error& logError);
 
     ExportEnvironment m_environment;
     ExportOptions m_options;

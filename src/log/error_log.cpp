@@ -17,8 +17,11 @@ Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QStr
                                     const QString& versionText) {
     m_file.close();
     m_file.setFileName(path);
+    m_writeFailure.clear();
+    // Unbuffered, so that every line reaches the file at once and a failed write is seen
+    // by the call that made it.
     const QIODevice::OpenMode mode =
-        QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
+        QIODevice::WriteOnly | QIODevice::Unbuffered | (append ? QIODevice::Append : QIODevice::Truncate);
     const bool opened = m_file.open(mode);
     m_errors = 0;
     m_warnings = 0;
@@ -37,16 +40,27 @@ Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QStr
     // After the banner, because the search hint holds both markers.
     m_errors = 0;
     m_warnings = 0;
+    if (auto written = whole(); !written) {
+        m_file.close();
+        return written.error();
+    }
     return {};
+}
+
+Result<void> ErrorLog::whole() const {
+    if (m_writeFailure.isEmpty()) return {};
+    return Error{QStringLiteral("the error log %1 is incomplete: %2").arg(m_file.fileName(), m_writeFailure)};
 }
 
 void ErrorLog::WriteLogLine(const QString& text) {
     if (text.contains(QLatin1StringView("(error)"), Qt::CaseInsensitive)) ++m_errors;
     if (text.contains(QLatin1StringView("(warning)"), Qt::CaseInsensitive)) ++m_warnings;
     if (!m_file.isOpen()) return;
-    // Flushed line by line so that a run that ends abruptly still leaves its lines so far.
-    m_file.write((text + kLineEnd).toLocal8Bit());
-    m_file.flush();
+    const QByteArray line = (text + kLineEnd).toLocal8Bit();
+    if (m_file.write(line) != line.size() && m_writeFailure.isEmpty()) {
+        m_writeFailure = m_file.errorString();
+        if (m_writeFailure.isEmpty()) m_writeFailure = QStringLiteral("a line was written only in part");
+    }
 }
 
 void ErrorLog::CloseErrorLog() {

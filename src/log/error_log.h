@@ -26,12 +26,16 @@ public:
     // Closes the file; the counts keep their values until the next OpenErrorLog.
     void CloseErrorLog();
 
+    // An Error, naming the log and the reason, once any write has failed since it was opened.
+    Result<void> whole() const;
+
     bool isOpen() const { return m_file.isOpen(); }
     qint64 errorCount() const { return m_errors; }
     qint64 warningCount() const { return m_warnings; }
 
 private:
     QFile m_file;
+    QString m_writeFailure;
     qint64 m_errors = 0;
     qint64 m_warnings = 0;
 };

@@ -3,11 +3,22 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace brindle {
 
 QString homeFolder() {
     return QDir::homePath();
+}
+
+QString privateLockFolder() {
+    // Asked only when the variable is set: without it Qt makes a folder in /tmp and warns
+    // about it on standard error, which a scheduled job would mail every night.
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!runtime.isEmpty()) return runtime;
+    }
+    return homeFolder();
 }
 
 QString errorLogPath() {

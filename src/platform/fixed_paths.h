@@ -10,6 +10,10 @@ QString errorLogPath();       // $HOME/BrindleErrors.log
 QString defaultOutputPath();  // $HOME/Brindle.CSV
 QString homeFolder();         // $HOME, the file dialog's first folder
 
+// A folder that only the user can write, for lock files: the session's runtime folder where
+// there is one, the home folder otherwise (a cron job has no runtime folder).
+QString privateLockFolder();
+
 // The folder of the running executable (build/bin in a build tree).
 QString programFolder();
 

@@ -2,7 +2,9 @@
 
 #include <QFileInfo>
 
+#include "export/export_run.h"
 #include "localize/localizer.h"
+#include "platform/fixed_paths.h"
 #include "platform/notifier.h"
 #include "platform/process_priority.h"
 
@@ -21,6 +23,12 @@ Result<RegistryFile> loadRegistry(const HostFolder& host) {
 
 }  // namespace
 
+ExportEnvironment Session::exportEnvironment(DirectoryLookup& lookup, const Localizer& strings) {
+    const QStringList hostFiles{host.registryPath(), host.statusPath(), host.directoryDatabasePath(),
+                                host.messageStorePath()};
+    return {tables, lookup, strings, errorLogPath(), programName(), hostFiles};
+}
+
 QString unsupportedHostMessage() {
     return QStringLiteral("This version of Brindle only works with Kestrom Pellinor 1.1 and later.");
 }
@@ -35,7 +43,9 @@ StartupOutcome runStartup(const Localizer& strings, Notifier& notifier) {
     if (!host) return refuse(Reason::NoHostFolder, host.error().message);
 
     auto instance = std::make_unique<SingleInstance>(host->path());
-    if (!instance->acquire()) {
+    const Result<bool> acquired = instance->acquire();
+    if (!acquired) return refuse(Reason::NoLock, acquired.error().message);
+    if (!*acquired) {
         return refuse(Reason::SecondCopy, {},
                       QStringLiteral("Another copy of Brindle is already running for %1.").arg(host->path()));
     }

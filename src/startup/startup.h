@@ -13,8 +13,10 @@
 
 namespace brindle {
 
+class DirectoryLookup;
 class Localizer;
 class Notifier;
+struct ExportEnvironment;
 
 // What a good start-up leaves for the window or the command line: the host, its version,
 // the open directory with its cached tables, and the subscriber count. Lives until the
@@ -27,12 +29,24 @@ struct Session {
     std::unique_ptr<DirectoryConnection> directory;
     CachedTables tables;
     qint64 subscriberCount = 0;
+
+    // Where an export of this host runs: its tables, the given look-ups, the error log of
+    // this platform, and the host's own files, which no output may replace.
+    ExportEnvironment exportEnvironment(DirectoryLookup& lookup, const Localizer& strings);
 };
 
 // Why start-up ended the program. `message` is the text the user is shown (empty for a
 // second copy, which ends silently in the window); `detail` says more for a log or a terminal.
 struct StartupRefusal {
-    enum class Reason { NoHostFolder, SecondCopy, HostNotRunning, BadRegistry, UnsupportedHost, NoDatabase };
+    enum class Reason {
+        NoHostFolder,
+        NoLock,
+        SecondCopy,
+        HostNotRunning,
+        BadRegistry,
+        UnsupportedHost,
+        NoDatabase
+    };
     Reason reason;
     QString message;
     QString detail = {};

@@ -14,9 +14,11 @@
 #include <QRadioButton>
 
 #include "export/catalogue.h"
+#include "export/export_options.h"
 #include "localize/localizer.h"
 #include "platform/fixed_paths.h"
 #include "platform/notifier.h"
+#include "platform/stop_signals.h"
 #include "startup/startup.h"
 #include "update/home_page.h"
 #include "update/test_script.h"
@@ -104,7 +106,14 @@ void FrmMain::ExitApplication() {
         m_exitRequested = true;
         return;
     }
-    QApplication::exit(0);
+    QApplication::exit(m_exitCode);
+}
+
+void FrmMain::stopBySignal(int signal) {
+    m_exitCode = 128 + signal;
+    m_stopReason =
+        QStringLiteral("the export was stopped by %1 before its end").arg(stop_signals::name(signal));
+    ExitApplication();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

@@ -48,6 +48,9 @@ public:
     // Runs one export with the window's options; Start is disabled until it ends.
     void cmdStart_Click();
 
+    // A stop signal: acts as Exit does, and the program ends with 128 plus its number.
+    void stopBySignal(int signal);
+
     Session* session() const { return m_session.get(); }
 
 protected:
@@ -65,6 +68,8 @@ private:
     std::unique_ptr<Session> m_session;
     bool m_running = false;
     bool m_exitRequested = false;
+    QString m_stopReason;
+    int m_exitCode = 0;
 
     QGroupBox* m_frameWriteDataTo = nullptr;
     QLineEdit* m_txtOutputPath = nullptr;

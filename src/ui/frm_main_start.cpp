@@ -14,7 +14,6 @@
 #include "export/directory/query_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
-#include "platform/fixed_paths.h"
 #include "platform/notifier.h"
 #include "startup/startup.h"
 #include "ui/frm_main.h"
@@ -42,12 +41,14 @@ public:
 
     void progressed(int value) override { m_window.m_progressBar->setValue(value); }
 
-    bool stopRequested() override {
+    std::optional<QString> stopRequested() override {
         if (m_sincePump.elapsed() >= kRepaintIntervalMs) {
             QCoreApplication::processEvents();
             m_sincePump.restart();
         }
-        return m_window.m_exitRequested;
+        if (!m_window.m_exitRequested) return std::nullopt;
+        if (!m_window.m_stopReason.isEmpty()) return m_window.m_stopReason;
+        return stopReason(QStringLiteral("the window's Exit"));
     }
 
 private:
@@ -85,7 +86,7 @@ void FrmMain::cmdStart_Click() {
     m_progressBar->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QueryLookup lookup(*m_session->directory);
-    ExportRun run({m_session->tables, lookup, m_strings, errorLogPath(), programName()}, options);
+    ExportRun run(m_session->exportEnvironment(lookup, m_strings), options);
     WindowObserver observer(*this);
     const auto summary = run.run(observer);
     QApplication::restoreOverrideCursor();
@@ -93,7 +94,7 @@ void FrmMain::cmdStart_Click() {
     m_running = false;
 
     if (m_exitRequested) {
-        QApplication::exit(0);
+        QApplication::exit(m_exitCode);
         return;
     }
     if (!summary) {

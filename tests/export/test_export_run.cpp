@@ -10,6 +10,7 @@
 #include "export/export_run.h"
 #include "hostbuilder/host_builder.h"
 #include "localize/localizer.h"
+#include "platform/exclusive_lock.h"
 
 using namespace brindle;
 using brindle::fixture::HostBuilder;
@@ -24,7 +25,10 @@ class RecordingObserver final : public RunObserver {
 public:
     explicit RecordingObserver(int stopBeforeSubscriber = -1) : m_stopAt(stopBeforeSubscriber) {}
     void progressed(int value) override { values << value; }
-    bool stopRequested() override { return m_asked++ == m_stopAt; }
+    std::optional<QString> stopRequested() override {
+        if (m_asked++ != m_stopAt) return std::nullopt;
+        return QStringLiteral("the export was stopped by the test");
+    }
     QList<int> values;
 
 private:
@@ -46,7 +50,8 @@ public:
     }
 
     QString path(const QString& name) const { return m_folder.filePath(name); }
-    QString logPath() const { return path("errors.log"); }
+    QString logPath() const { return m_logPath.isEmpty() ? path("errors.log") : m_logPath; }
+    void setLogPath(const QString& logPath) { m_logPath = logPath; }
 
     Result<ExportSummary> run(ExportOptions options, RunObserver& observer,
                               const Localizer& strings = Localizer()) {
@@ -63,6 +68,7 @@ public:
 
 private:
     QTemporaryDir m_folder;
+    QString m_logPath;
     std::unique_ptr<DirectoryConnection> m_connection;
     CachedTables m_tables;
 };
@@ -70,6 +76,12 @@ private:
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // A pack that gives two data items one label, as a careless translation might.
@@ -196,6 +208,54 @@ private slots:
         QVERIFY(!QFile::exists(fixture.path("out.csv")));
         QCOMPARE(QDir(fixture.path(".")).entryList({"out.csv*"}, QDir::Files), QStringList());
         QVERIFY(contents(fixture.logPath()).contains("(error) the export was stopped"));
+    }
+
+    // Whatever stops a run before it begins leaves yesterday's output and the log as they were.
+    void aRunThatCannotLogTouchesNothing_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("log path is a folder") << "folder"
+                                              << "cannot open the error log";
+        QTest::addRow("log on a full disk") << "full"
+                                            << "/dev/full is incomplete";
+        QTest::addRow("log held by another run") << "held"
+                                                 << "another export is writing the error log";
+    }
+    void aRunThatCannotLogTouchesNothing() {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, reason);
+        HostBuilder host;
+        host.subscriber("jsmith");
+        ExportFixture fixture(host);
+        writeFile(fixture.path("out.csv"), "yesterday\r\n");
+        writeFile(fixture.logPath(), "yesterday's log\r\n");
+        ExclusiveLock otherRun(fixture.logPath() + ".lock");
+        if (obstacle == "folder") {
+            fixture.setLogPath(fixture.path("log-folder"));
+            QVERIFY(QDir().mkpath(fixture.logPath()));
+        }
+        if (obstacle == "full") fixture.setLogPath("/dev/full");
+        if (obstacle == "held") QCOMPARE(otherRun.tryAcquire().value(), true);
+
+        const auto summary = fixture.run({"Alias"});
+        QVERIFY(!summary.ok());
+        QVERIFY2(summary.error().message.contains(reason), qPrintable(summary.error().message));
+        QCOMPARE(contents(fixture.path("out.csv")), QByteArray("yesterday\r\n"));
+        QCOMPARE(contents(fixture.path("errors.log")), QByteArray("yesterday's log\r\n"));
+    }
+
+    void refusesAnOutputPathThatIsNotAFileOfItsOwn() {
+        HostBuilder host;
+        host.subscriber("jsmith");
+        ExportFixture fixture(host);
+        writeFile(fixture.logPath(), "yesterday's log\r\n");
+        RecordingObserver observer;
+        const auto summary = fixture.run(
+            ExportOptions{fixture.logPath(), QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}, 9},
+            observer);
+        QVERIFY(!summary.ok());
+        QVERIFY2(summary.error().message.contains("is the error log"), qPrintable(summary.error().message));
+        QCOMPARE(contents(fixture.logPath()), QByteArray("yesterday's log\r\n"));
     }
 
     void refusesAnEmptySelection() {

@@ -44,7 +44,7 @@ private:
 class QuietObserver final : public RunObserver {
 public:
     void progressed(int) override {}
-    bool stopRequested() override { return false; }
+    std::optional<QString> stopRequested() override { return std::nullopt; }
 };
 
 struct ExportOutput {

@@ -25,7 +25,7 @@ namespace {
 class NoObserver final : public RunObserver {
 public:
     void progressed(int) override {}
-    bool stopRequested() override { return false; }
+    std::optional<QString> stopRequested() override { return std::nullopt; }
 };
 
 HostBuilder fixtureHost() {

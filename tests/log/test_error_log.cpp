@@ -1,7 +1,11 @@
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 #include "log/error_log.h"
 
@@ -157,6 +161,42 @@ private slots:
         log.WriteLogLine(QStringLiteral("(error) nowhere to go"));
         QCOMPARE(log.errorCount(), 1);
         QVERIFY(!QFile::exists(path));
+    }
+
+    void aLogThatCannotTakeItsBannerIsNotOpened() {
+        // /dev/full opens like any file and fails every write, as a full disk does.
+        ErrorLog log;
+        const auto opened =
+            log.OpenErrorLog("/dev/full", false, QStringLiteral("Brindle"), QStringLiteral("1.0.3"));
+        QVERIFY(!opened.ok());
+        QVERIFY2(opened.error().message.contains("/dev/full is incomplete"),
+                 qPrintable(opened.error().message));
+        QVERIFY(!log.isOpen());
+    }
+
+    void aLineLostOnAFullDiskMakesTheLogIncomplete() {
+        ErrorLog log;
+        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
+        log.WriteLogLine(QStringLiteral("Alias=first"));
+        QVERIFY(log.whole().ok());
+        {
+            // The file may grow by a few bytes only: the next line is cut short.
+            rlimit original{};
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
+            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = original;
+            small.rlim_cur = static_cast<rlim_t>(QFileInfo(m_path).size() + 5);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            log.WriteLogLine(QStringLiteral("Alias=second, too long to fit"));
+            setrlimit(RLIMIT_FSIZE, &original);
+            std::signal(SIGXFSZ, previousHandler);
+        }
+        log.WriteLogLine(QStringLiteral("Alias=third"));
+        log.CloseErrorLog();
+        const auto whole = log.whole();
+        QVERIFY(!whole.ok());
+        QVERIFY2(whole.error().message.contains(m_path + " is incomplete"),
+                 qPrintable(whole.error().message));
     }
 
 private:

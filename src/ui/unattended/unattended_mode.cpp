@@ -8,7 +8,7 @@
 #include "export/directory/query_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
-#include "platform/fixed_paths.h"
+#include "platform/stop_signals.h"
 #include "platform/version.h"
 #include "startup/startup.h"
 #include "ui/unattended/command_line.h"
@@ -30,29 +30,26 @@ constexpr auto kUsage =
     "any, every item is exported. Everything after /f: is the path. Problems of single\n"
     "subscribers are written to $HOME/BrindleErrors.log.\n"
     "\n"
-    "Exit status: 0 when the file and the log were written, 1 when the export did not run.\n";
+    "Exit status: 0 when the file and the log were written, 1 when the export did not run,\n"
+    "128 plus the signal's number when SIGTERM, SIGINT or SIGHUP stopped it (no output then).\n";
 
-class NoObserver final : public RunObserver {
+// Stops the run between two subscribers once a stop signal has come.
+class SignalObserver final : public RunObserver {
 public:
     void progressed(int) override {}
-    bool stopRequested() override { return false; }
+    std::optional<QString> stopRequested() override {
+        const int signal = stop_signals::received();
+        if (signal == 0) return std::nullopt;
+        return stopReason(stop_signals::name(signal));
+    }
 };
 
-// The output file's folder is created when missing (one level only) and an old file of the
-// name is removed, read-only or not.
-Result<void> prepareOutput(const QString& path) {
-    const QFileInfo file(path);
-    const QString folder = file.absolutePath();
+// The output file's folder is created when missing (one level only). The old file is left to
+// the run, which removes it only once the path is known to be safe and the log is open.
+Result<void> prepareOutputFolder(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir() && !QDir().mkdir(folder)) {
         return Error{QStringLiteral("cannot create the output folder %1").arg(folder)};
-    }
-    if (file.exists() || file.isSymLink()) {
-        QFile old(path);
-        old.setPermissions(old.permissions() | QFileDevice::WriteOwner);
-        if (!old.remove()) {
-            return Error{
-                QStringLiteral("cannot replace the output file %1: %2").arg(path, old.errorString())};
-        }
     }
     return {};
 }
@@ -93,7 +90,7 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
         return 1;
     }
     const QString path = QFileInfo(*outputPath).absoluteFilePath();
-    if (auto prepared = prepareOutput(path); !prepared) {
+    if (auto prepared = prepareOutputFolder(path); !prepared) {
         notifier.inform(prepared.error().message);
         return 1;
     }
@@ -103,12 +100,15 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
     options.selectedEntries = commandLine.selectedEntries(dataItemListEntries(strings));
     options.progressMaximum = static_cast<int>(qMin<qint64>(session.subscriberCount, INT_MAX));
     QueryLookup lookup(*session.directory);
-    ExportRun run({session.tables, lookup, strings, errorLogPath(), programName()}, options);
-    NoObserver observer;
+    ExportRun run(session.exportEnvironment(lookup, strings), options);
+    // Caught only from here on: until the run begins, a stop signal simply ends the program.
+    stop_signals::install();
+    SignalObserver observer;
     const auto summary = run.run(observer);
     if (!summary) {
         notifier.inform(summary.error().message);
-        return 1;
+        const int signal = stop_signals::received();
+        return signal != 0 ? 128 + signal : 1;
     }
     out << summary->subscribersWritten << " subscriber(s) written to " << summary->outputPath << ", "
         << summary->errorCount << " error(s) logged in " << summary->logPath << Qt::endl;

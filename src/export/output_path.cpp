@@ -1,0 +1,72 @@
+#include "export/output_path.h"
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+namespace brindle {
+
+namespace {
+
+std::optional<struct stat> statOf(const QString& path, bool followLinks) {
+    struct stat status = {};
+    const QByteArray native = QFile::encodeName(path);
+    const int result =
+        followLinks ? ::stat(native.constData(), &status) : ::lstat(native.constData(), &status);
+    if (result != 0) return std::nullopt;
+    return status;
+}
+
+QString kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return QStringLiteral("a folder");
+    if (S_ISLNK(mode)) return QStringLiteral("a symbolic link");
+    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
+// A path as the file system resolves it, also for a file that does not exist yet.
+QString resolved(const QString& path) {
+    const QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    const auto statusA = statOf(a, true);
+    const auto statusB = statOf(b, true);
+    if (statusA && statusB) return statusA->st_dev == statusB->st_dev && statusA->st_ino == statusB->st_ino;
+    return resolved(a) == resolved(b);
+}
+
+}  // namespace
+
+Result<void> checkOutputPath(const QString& path, const QString& logPath, const QStringList& hostFiles) {
+    if (const auto status = statOf(path, false)) {
+        if (!S_ISREG(status->st_mode)) {
+            return Error{QStringLiteral("the output path %1 is %2, not a regular file; nothing was written")
+                             .arg(path, kindOf(status->st_mode))};
+        }
+    } else if (errno != ENOENT) {
+        return Error{QStringLiteral("cannot examine the output path %1: %2")
+                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+    }
+    if (sameFile(path, logPath)) {
+        return Error{QStringLiteral("the output path %1 is the error log; nothing was written").arg(path)};
+    }
+    for (const QString& hostFile : hostFiles) {
+        if (sameFile(path, hostFile)) {
+            return Error{QStringLiteral("the output path %1 is the host's own file %2; nothing was written")
+                             .arg(path, hostFile)};
+        }
+    }
+    return {};
+}
+
+}  // namespace brindle

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "hostbuilder/host_builder.h"
+
+namespace brindle::testing {
+
+// How a run of the real program ended.
+struct ProcessOutcome {
+    int exitCode = -1;
+    QProcess::ExitStatus exitStatus = QProcess::CrashExit;
+    QString out;
+    QString err;
+};
+
+// build/bin/brindle, as CTest names it.
+QString brindleProgram();
+
+// A command-line run on `host` with `home` as its home folder: no display (any attempt to
+// open one fails), no runtime folder, no ODBC directory.
+QProcessEnvironment brindleEnvironment(const QString& host, const QString& home);
+
+// Runs the program to its end (at most a minute); `childSetup` runs in the child before it
+// starts (resource limits, signal dispositions).
+ProcessOutcome runBrindle(const QProcessEnvironment& environment, const QStringList& arguments,
+                          const std::function<void()>& childSetup = {});
+
+// Writes the host folder or ends the test program.
+QString writeHost(const fixture::HostBuilder& host, const QString& folder);
+
+// A file's bytes, or "(missing)".
+QByteArray fileContents(const QString& path);
+
+}  // namespace brindle::testing
