@@ -11,6 +11,7 @@
 #include "localize/localizer.h"
 #include "platform/exclusive_lock.h"
 #include "platform/version.h"
+#include "timeconv/time_functions.h"
 
 namespace brindle {
 
@@ -39,6 +40,24 @@ const Recordset& ExportRun::callHandler() const {
 }
 const Recordset& ExportRun::classOfService() const {
     return m_environment.tables.classesOfService();
+}
+
+std::optional<QString> ExportRun::streamStoreFolder() {
+    if (!m_streamStore) {
+        Result<QString> installPath = m_environment.installPath
+                                          ? m_environment.installPath()
+                                          : Error{QStringLiteral("the host's install folder is not known")};
+        if (installPath) {
+            m_streamStore = *installPath + QStringLiteral("Streams/HalvernDirDb/");
+        } else {
+            // Once a run: every subscriber with a voice name would otherwise say it again.
+            m_log.WriteLogLine(QStringLiteral("(error) ") + installPath.error().message +
+                               QStringLiteral("; voice names in the stream store are not copied"));
+            m_streamStore = installPath.error();
+        }
+    }
+    if (!*m_streamStore) return std::nullopt;
+    return m_streamStore->value();
 }
 
 void ExportRun::logFailure(const Error& error) {
@@ -150,6 +169,7 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
         return fail(QStringLiteral("cannot write the output file %1: %2")
                         .arg(m_options.outputPath, m_output.errorString()));
     }
+    m_localOffsetSeconds = currentLocalOffsetSeconds();
     m_outputFolder = QFileInfo(m_options.outputPath).absolutePath();
     if (!m_outputFolder.endsWith(QLatin1Char('/'))) m_outputFolder += QLatin1Char('/');
 

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QSaveFile>
 #include <QString>
+#include <functional>
+#include <optional>
 
 #include "export/columns/column_context.h"
 #include "export/export_options.h"
@@ -17,7 +19,8 @@ class Localizer;
 struct DataItem;
 
 // Where an export runs: the directory's cached tables and look-ups, the strings that name
-// the data items, where the log goes, and the host's files, which no output may replace.
+// the data items, where the log goes, the host's files, which no output may replace, and how
+// to find the host's install folder (asked at most once per run, when a voice name needs it).
 struct ExportEnvironment {
     CachedTables& tables;
     DirectoryLookup& lookup;
@@ -25,6 +28,7 @@ struct ExportEnvironment {
     QString logPath;
     QString programName;
     QStringList hostFiles = {};
+    std::function<Result<QString>()> installPath = {};
 };
 
 // One export: the header, then one line per subscriber that has a call handler and a class
@@ -49,6 +53,8 @@ private:
     const Recordset& classOfService() const override;
     DirectoryLookup& lookup() override { return m_environment.lookup; }
     const QString& outputFolder() const override { return m_outputFolder; }
+    std::optional<QString> streamStoreFolder() override;
+    int localOffsetSeconds() const override { return m_localOffsetSeconds; }
     void AppendField(const QString& value) override { m_line.AppendField(value); }
     void WriteLogLine(const QString& text) override { m_log.WriteLogLine(text); }
     void logFailure(const Error& error) override;
@@ -66,7 +72,9 @@ private:
     FieldWriter m_line;
     QSaveFile m_output;
     QString m_outputFolder;
-    QList<const DataItem*> m_items;  // the selected entries' items, in line order
+    int m_localOffsetSeconds = 0;
+    std::optional<Result<QString>> m_streamStore;  // asked for on first use
+    QList<const DataItem*> m_items;                // the selected entries' items, in line order
 };
 
 }  // namespace brindle

@@ -19,6 +19,7 @@ TableSchema make(const char* name, std::initializer_list<std::pair<const char*, 
 
 constexpr const char* T = "TEXT";
 constexpr const char* I = "INTEGER";
+constexpr const char* B = "BIGINT";  // mailbox figures pass 32 bits on large stores
 
 Error sqlError(const QSqlError& error, const QString& what) {
     return Error{what + QStringLiteral(": ") + error.text()};
@@ -80,7 +81,7 @@ const QList<TableSchema>& tables() {
         make("vw_user", {{"ObjectID", T}}, {"ObjectID"}),
         make("vw_mailbox", {{"UserObjectID", T}, {"MailboxID", T}}, {"UserObjectID"}),
         make("vw_mailbox",
-             {{"mailboxobjectid", T}, {"Bytesize", I}, {"Send", I}, {"Receive", I}, {"Warning", I}},
+             {{"mailboxobjectid", T}, {"Bytesize", B}, {"Send", B}, {"Receive", B}, {"Warning", B}},
              {"mailboxobjectid"}, true),
     };
     return kTables;

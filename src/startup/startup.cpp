@@ -12,6 +12,17 @@ namespace brindle {
 
 namespace {
 
+// Keeps what a routine would have shown, for the log of a run that must not stop for it.
+class CollectingNotifier final : public Notifier {
+public:
+    void inform(const QString& text) override { said << text; }
+    bool confirm(const QString& text, Answers) override {
+        said << text;
+        return false;
+    }
+    QStringList said;
+};
+
 constexpr int kHostMustRunId = 63;
 constexpr int kCannotOpenDatabaseId = 112;
 
@@ -26,7 +37,14 @@ Result<RegistryFile> loadRegistry(const HostFolder& host) {
 ExportEnvironment Session::exportEnvironment(DirectoryLookup& lookup, const Localizer& strings) {
     const QStringList hostFiles{host.registryPath(), host.statusPath(), host.directoryDatabasePath(),
                                 host.messageStorePath()};
-    return {tables, lookup, strings, errorLogPath(), programName(), hostFiles};
+    auto installPath = [this]() -> Result<QString> {
+        CollectingNotifier notifier;
+        const QString path = strGetInstallPath(hostVersion, registry, host.path(), notifier);
+        if (!path.isEmpty()) return path;
+        if (!notifier.said.isEmpty()) return Error{notifier.said.join(QLatin1Char(' '))};
+        return Error{QStringLiteral("the host's registry names no install folder (InstalledFolderPath)")};
+    };
+    return {tables, lookup, strings, errorLogPath(), programName(), hostFiles, installPath};
 }
 
 QString unsupportedHostMessage() {

@@ -3,15 +3,11 @@
 #include <QTest>
 #include <optional>
 
-#include "export/directory/cached_tables.h"
-#include "export/directory/directory_connection.h"
-#include "export/directory/query_lookup.h"
-#include "export/export_run.h"
 #include "hostbuilder/host_builder.h"
-#include "localize/localizer.h"
-#include "support/delimited_reader.h"
+#include "support/column_export.h"
 
 using namespace brindle;
+using namespace brindle::testing;
 using brindle::fixture::HostBuilder;
 using brindle::fixture::SubscriberRows;
 
@@ -23,101 +19,7 @@ const QString kNoPrimaryLine =
     QStringLiteral("(error) could not find single primary extension number for this subscriber");
 const QString kNoSwitchLine = QStringLiteral("(error) could not find MediaSwitch entry for this subscriber");
 
-// Answers one view with a failure, the way a server does when the view is missing or the
-// statement cannot be run, and passes every other look-up on.
-class FailingLookup final : public DirectoryLookup {
-public:
-    FailingLookup(DirectoryLookup& inner, QString failingView) : m_inner(inner), m_failingView(failingView) {}
-    Result<Recordset> rows(const ViewKey& key, const QVariant& value) override {
-        if (key.view == m_failingView) {
-            return Error{QStringLiteral("Invalid object name '%1'.").arg(m_failingView), 208,
-                         QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers")};
-        }
-        return m_inner.rows(key, value);
-    }
-
-private:
-    DirectoryLookup& m_inner;
-    QString m_failingView;
-};
-
-class QuietObserver final : public RunObserver {
-public:
-    void progressed(int) override {}
-    std::optional<QString> stopRequested() override { return std::nullopt; }
-};
-
-struct ExportOutput {
-    QStringList header;
-    QList<QStringList> lines;
-    QString log;
-
-    // The log lines written while the subscriber's line was built, empty lines left out.
-    QStringList logOf(const QString& alias) const {
-        QStringList section;
-        bool found = false;
-        bool inside = false;
-        for (const QString& line : log.split(QStringLiteral("\r\n"))) {
-            if (line.startsWith(QLatin1String("Alias="))) {
-                inside = line == QLatin1String("Alias=") + alias;
-                found = found || inside;
-            } else if (inside && !line.isEmpty()) {
-                section << line;
-            }
-        }
-        // A missing marker must not pass for a quiet subscriber.
-        return found ? section : QStringList{QStringLiteral("(no Alias= line for %1)").arg(alias)};
-    }
-};
-
-Result<ExportOutput> runExport(const HostBuilder& host, const QStringList& entries,
-                               const QString& failingView = QString()) {
-    QTemporaryDir folder;
-    if (!folder.isValid()) return Error{QStringLiteral("no temporary folder")};
-    auto written = host.write(folder.filePath(QStringLiteral("host")));
-    if (!written) return written.error();
-    auto connection = DirectoryConnection::openSqlite(written.value() + QStringLiteral("/HalvernDirDB.db"),
-                                                      written.value() + QStringLiteral("/HalvernMbxDB1.db"));
-    if (!connection) return connection.error();
-    CachedTables tables;
-    if (auto opened = tables.OpenDirectoryTables(*connection.value()); !opened) return opened.error();
-    QueryLookup queries(*connection.value());
-    FailingLookup lookup(queries, failingView);
-    Localizer strings;
-
-    const QString outputPath = folder.filePath(QStringLiteral("out.csv"));
-    const QString logPath = folder.filePath(QStringLiteral("errors.log"));
-    ExportRun run(ExportEnvironment{tables, lookup, strings, logPath, QStringLiteral("brindle")},
-                  ExportOptions{outputPath, QuoteRule::WhenNeeded, Separator::Commas, entries, 100});
-    QuietObserver observer;
-    if (auto summary = run.run(observer); !summary) return summary.error();
-
-    QFile output(outputPath);
-    QFile log(logPath);
-    if (!output.open(QIODevice::ReadOnly) || !log.open(QIODevice::ReadOnly)) {
-        return Error{QStringLiteral("the export left no output or no log")};
-    }
-    auto records = testing::readDelimited(QString::fromLocal8Bit(output.readAll()), QLatin1Char(','));
-    if (!records) return records.error();
-    if (records->isEmpty()) return Error{QStringLiteral("the output has no header")};
-    ExportOutput result;
-    result.header = records->takeFirst();
-    result.lines = records.value();
-    result.log = QString::fromLocal8Bit(log.readAll());
-    return result;
-}
-
-QStringList emptyFields(int count) {
-    return QStringList(count, QString());
-}
-
 }  // namespace
-
-// Runs one export and leaves `out` holding its output; fails the test where it cannot run.
-#define RUN_EXPORT(out, ...)                                                                            \
-    auto out##Result = runExport(__VA_ARGS__);                                                          \
-    QVERIFY2(out##Result.ok(), qPrintable(out##Result.ok() ? QString() : out##Result.error().message)); \
-    const ExportOutput& out = out##Result.value()
 
 class IdentityColumnsTest : public QObject {
     Q_OBJECT

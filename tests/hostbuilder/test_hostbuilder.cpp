@@ -2,10 +2,12 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 #include "hostbuilder/host_builder.h"
 #include "hostbuilder/sample_host.h"
@@ -29,6 +31,12 @@ public:
         query.exec(sql);
         return query;
     }
+    bool attach(const QString& path, const QString& schema) {
+        QSqlQuery query(QSqlDatabase::database(m_name));
+        query.prepare("ATTACH DATABASE ? AS " + schema);
+        query.addBindValue(path);
+        return query.exec();
+    }
 
 private:
     QString m_name;
@@ -37,8 +45,11 @@ private:
 QByteArray fingerprint(const QString& folder) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     Reader reader(folder + "/HalvernDirDB.db");
-    for (const char* sql :
-         {"SELECT * FROM vw_Subscriber", "SELECT * FROM vw_MenuEntry", "SELECT * FROM vw_Greeting"}) {
+    // The greeting that expires in an hour is stamped from the clock when the host is written.
+    for (const char* sql : {"SELECT * FROM vw_Subscriber", "SELECT * FROM vw_MenuEntry",
+                            "SELECT CallHandlerObjectID, GreetingType, CASE WHEN TimeExpires BETWEEN "
+                            "datetime('now') AND datetime('now', '+1 day') THEN 'soon' ELSE TimeExpires END "
+                            "FROM vw_Greeting"}) {
         QSqlQuery query = reader.query(sql);
         while (query.next()) {
             for (int i = 0; i < query.record().count(); ++i)
@@ -127,6 +138,60 @@ private slots:
         QVERIFY(directory.query("SELECT 1 FROM vw_Subscriber WHERE DisplayName = 'Smith, \"Jo\"'").next());
         QVERIFY(directory.query("SELECT 1 FROM vw_Subscriber WHERE Alias = 'o''brien'").next());
     }
+
+    void sampleHoldsEveryAwkwardCase_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addRow("no MWI device")
+            << "SELECT COUNT(*) FROM vw_Subscriber s WHERE NOT EXISTS "
+               "(SELECT 1 FROM vw_NotificationMWI m WHERE m.SubscriberObjectID = s.ObjectID)";
+        QTest::addRow("two devices named MWI-1")
+            << "SELECT COUNT(*) FROM (SELECT SubscriberObjectID FROM vw_NotificationMWI "
+               "WHERE DisplayName = 'MWI-1' GROUP BY SubscriberObjectID "
+               "HAVING COUNT(*) = 2 AND COUNT(DISTINCT MWIExtension) = 2)";
+        QTest::addRow("eleven alternate MWI devices")
+            << "SELECT COUNT(*) FROM (SELECT SubscriberObjectID FROM vw_NotificationMWI "
+               "GROUP BY SubscriberObjectID HAVING SUM(DisplayName = 'MWI-1') = 1 "
+               "AND SUM(DisplayName <> 'MWI-1') = 11 AND COUNT(DISTINCT DisplayName) = 12)";
+        QTest::addRow("greeting expiring within the hour")
+            << "SELECT COUNT(*) FROM vw_Greeting "
+               "WHERE TimeExpires > datetime('now') AND TimeExpires < datetime('now', '+2 hours')";
+        QTest::addRow("four greetings, no Holiday")
+            << "SELECT COUNT(*) FROM (SELECT CallHandlerObjectID FROM vw_Greeting "
+               "GROUP BY CallHandlerObjectID HAVING COUNT(*) = 4 AND SUM(GreetingType = 'Holiday') = 0)";
+        QTest::addRow("no credential") << "SELECT COUNT(*) FROM vw_Subscriber s WHERE NOT EXISTS "
+                                          "(SELECT 1 FROM vw_Credential c WHERE c.UserObjectID = s.ObjectID)";
+        QTest::addRow("credential changed at a Null time")
+            << "SELECT COUNT(*) FROM vw_Credential WHERE TimeChanged IS NULL";
+        QTest::addRow("no mailbox")
+            << "SELECT COUNT(*) FROM vw_Subscriber s "
+               "WHERE NOT EXISTS (SELECT 1 FROM vw_user u WHERE u.ObjectID = s.ObjectID) "
+               "AND NOT EXISTS (SELECT 1 FROM vw_mailbox m WHERE m.UserObjectID = s.ObjectID) "
+               "AND NOT EXISTS (SELECT 1 FROM store.vw_mailbox b "
+               "WHERE b.mailboxobjectid = 'mbx-' || s.ObjectID)";
+        QTest::addRow("alias with a slash") << "SELECT COUNT(*) FROM vw_Subscriber WHERE Alias LIKE '%/%'";
+        QTest::addRow("no voice name with a slash")
+            << "SELECT COUNT(*) = 0 FROM vw_Subscriber WHERE VoiceName LIKE '%/%'";
+        QTest::addRow("Null last call") << "SELECT COUNT(*) FROM vw_Subscriber WHERE TimeLastCall IS NULL";
+        QTest::addRow("last call not a time")
+            << "SELECT COUNT(*) FROM vw_Subscriber WHERE TimeLastCall = 'not a time'";
+    }
+    void sampleHoldsEveryAwkwardCase() {
+        QFETCH(QString, sql);
+        if (!m_awkward) {
+            m_awkward = std::make_unique<QTemporaryDir>();
+            HostBuilder host;
+            generateSample(host, 80, 3);
+            QVERIFY(host.write(m_awkward->path()).ok());
+        }
+        Reader directory(m_awkward->filePath("HalvernDirDB.db"));
+        QVERIFY(directory.attach(m_awkward->filePath("HalvernMbxDB1.db"), "store"));
+        QSqlQuery query = directory.query(sql);
+        QVERIFY2(query.next(), qPrintable(query.lastError().text()));
+        QVERIFY(query.value(0).toInt() >= 1);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_awkward;  // one sample host for every awkward case
 };
 
 QTEST_GUILESS_MAIN(HostBuilderTest)

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "export/catalogue.h"
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_connection.h"
 #include "export/directory/query_lookup.h"
@@ -36,7 +37,8 @@ HostBuilder fixtureHost() {
         .set("BillingID", QVariant())
         .set("FirstName", "");
     host.subscriber("skipped").set("COSObjectID", QVariant());
-    host.subscriber("noswitch").set("MediaSwitchObjectID", "missing").set("Language", 33801);
+    host.subscriber("noswitch").set("MediaSwitchObjectID", "missing").set("Language", 33801).mailbox.reset();
+    host.subscribers()[1].mailbox = QVariantList{qint64(5'000'000'000), QVariant(), 7, 8};
     return host;
 }
 
@@ -45,9 +47,10 @@ QByteArray exportOf(CachedTables& tables, DirectoryConnection& connection, const
     Localizer strings;
     ExportOptions options;
     options.outputPath = folder + "/out.csv";
-    options.selectedEntries = {
-        "Alias",     "First Name", "Billing ID",   "Primary Extension", "All Alternate Extensions",
-        "Switch ID", "Language",   "Schedule Name"};
+    // Every item but the caller input keys.
+    for (const DataItem& item : dataItems()) {
+        if (item.labelId != 117) options.selectedEntries << strings.builtInText(item.labelId);
+    }
     options.progressMaximum = 10;
     ExportRun run({tables, lookup, strings, folder + "/log.txt", "brindle"}, options);
     NoObserver observer;
@@ -113,6 +116,20 @@ private slots:
                  0);
     }
 
+    void joinsTheMessageStoreOverOdbc() {
+        auto connection = DirectoryConnection::openOdbc(m_connectionString);
+        QVERIFY(connection.ok());
+        QueryLookup lookup(**connection);
+        auto mailbox = lookup.mailbox(QStringLiteral("o'brien-id"));
+        QVERIFY2(mailbox.ok(), mailbox.ok() ? "" : qPrintable(mailbox.error().message));
+        QCOMPARE(mailbox->RecordCount(), 1);
+        mailbox->MoveFirst();
+        QCOMPARE(mailbox->value(u"Bytesize")->toLongLong(), 5'000'000'000);
+        QVERIFY(mailbox->value(u"Send")->isNull());
+        QCOMPARE(mailbox->value(u"Warning")->toInt(), 8);
+        QCOMPARE(lookup.mailbox(QStringLiteral("x' OR '1'='1"))->RecordCount(), 0);
+    }
+
     void programExportsThroughTheConnectionString() {
         QTemporaryDir folder;
         HostBuilder host;
@@ -150,7 +167,8 @@ private slots:
         QTemporaryDir odbcFolder;
         const QByteArray actual = exportOf(odbcTables, **odbc, odbcFolder.path());
         QVERIFY(!expected.isEmpty());
-        QVERIFY(expected.contains("o'brien,,,"));
+        QVERIFY(expected.contains("\r\no'brien,,Tester,"));
+        QVERIFY(expected.contains(" 5000000000,0, 7, 8"));
         QCOMPARE(actual, expected);
     }
 };

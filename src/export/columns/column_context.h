@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "platform/result.h"
 
@@ -27,6 +28,14 @@ public:
 
     // The output file's folder, ending in "/"; voice names are copied there.
     virtual const QString& outputFolder() const = 0;
+
+    // The folder that relative voice names are found in, ending in "/"; nothing when the
+    // host's install folder cannot be had, which the run logs once, not per subscriber.
+    virtual std::optional<QString> streamStoreFolder() = 0;
+
+    // The local offset from UTC in force when the run began, applied alike to every stored
+    // time of the run, whatever its season.
+    virtual int localOffsetSeconds() const = 0;
 
     virtual void AppendField(const QString& value) = 0;
     virtual void WriteLogLine(const QString& text) = 0;

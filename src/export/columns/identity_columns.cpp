@@ -14,7 +14,6 @@ namespace brindle {
 
 namespace {
 
-constexpr int kTypeMismatch = 13;
 constexpr int kOverflow = 6;
 
 void writeText(ColumnContext& context, const Recordset& row, QStringView field) {
@@ -39,25 +38,9 @@ bool isWholeNumberType(const QVariant& value) {
     }
 }
 
-// The number a non-Null value stands for, as numeric conversion reads it: numbers as they
-// are, texts when they spell a number. Anything else is a type mismatch, logged here.
-std::optional<double> numberOf(ColumnContext& context, const QVariant& value, QStringView field) {
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (!ok || !std::isfinite(number)) {
-        context.logFailure(Error{QStringLiteral("Type mismatch"), kTypeMismatch, field.toString()});
-        return std::nullopt;
-    }
-    return number;
-}
-
-// A flag as a condition: any non-zero number is true; a Null, or a value that is not a
-// number (logged), is false.
+// A flag of the subscriber row as a condition.
 bool flagIsSet(ColumnContext& context, QStringView field) {
-    const QVariant value = fieldValue(context, context.subscriber(), field);
-    if (value.isNull()) return false;
-    const std::optional<double> number = numberOf(context, value, field);
-    return number && *number != 0;
+    return isTrue(context, fieldValue(context, context.subscriber(), field), field);
 }
 
 }  // namespace

@@ -44,6 +44,11 @@ class DirectoryLookup {
 public:
     virtual ~DirectoryLookup() = default;
     virtual Result<Recordset> rows(const ViewKey& key, const QVariant& value) = 0;
+
+    // The message store's mailbox figures of a subscriber (Bytesize, Send, Receive,
+    // Warning), joined through the directory's user and mailbox views: one row when all is
+    // well. The message store is reached as the connection's dialect names it.
+    virtual Result<Recordset> mailbox(const QVariant& subscriberId) = 0;
 };
 
 }  // namespace brindle

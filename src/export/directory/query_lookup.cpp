@@ -10,7 +10,20 @@ QueryLookup::QueryLookup(DirectoryConnection& connection) : m_connection(connect
 
 Result<Recordset> QueryLookup::rows(const ViewKey& key, const QVariant& value) {
     // The names come from the fixed ViewKey constants only; the value is always bound.
-    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(key.view, key.keyColumn);
+    return run(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(key.view, key.keyColumn), value);
+}
+
+Result<Recordset> QueryLookup::mailbox(const QVariant& subscriberId) {
+    // The message store's name is the connection's fixed text for its dialect.
+    return run(
+        QStringLiteral("SELECT m.Bytesize, m.Send, m.Receive, m.Warning FROM vw_mailbox, vw_user, %1 m "
+                       "WHERE vw_mailbox.USERobjectid=vw_user.objectid AND "
+                       "vw_mailbox.mailboxid=m.mailboxobjectid AND vw_user.objectid = ?")
+            .arg(m_connection.messageStoreMailboxView()),
+        subscriberId);
+}
+
+Result<Recordset> QueryLookup::run(const QString& sql, const QVariant& value) {
     auto prepared = m_prepared.find(sql);
     if (prepared == m_prepared.end()) {
         QSqlQuery query(m_connection.database());

@@ -15,8 +15,11 @@ public:
     explicit QueryLookup(DirectoryConnection& connection);
 
     Result<Recordset> rows(const ViewKey& key, const QVariant& value) override;
+    Result<Recordset> mailbox(const QVariant& subscriberId) override;
 
 private:
+    Result<Recordset> run(const QString& sql, const QVariant& value);
+
     DirectoryConnection& m_connection;
     QHash<QString, QSqlQuery> m_prepared;
 };

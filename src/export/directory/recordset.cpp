@@ -80,6 +80,15 @@ void Recordset::indexField(QStringView name) {
     }
 }
 
+Recordset Recordset::filtered(const std::function<bool(const Recordset&)>& keep) const {
+    Recordset cursor = *this;
+    QList<QVariantList> kept;
+    for (cursor.m_position = 0; !cursor.AtEOF(); ++cursor.m_position) {
+        if (keep(cursor)) kept << m_rows[cursor.m_position];
+    }
+    return fromRows(m_fieldNames, std::move(kept));
+}
+
 bool Recordset::Find(QStringView name, const QVariant& wanted) {
     const int field = fieldIndex(name);
     if (field < 0 || wanted.isNull()) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 #include "platform/result.h"
 
@@ -41,6 +42,10 @@ public:
     // (compared as text), or to the end when none does. A null `wanted` matches no row.
     // Returns !AtEOF().
     bool Find(QStringView name, const QVariant& wanted);
+
+    // The rows for which `keep` is true, in order, as a recordset of their own standing on
+    // its first row; `keep` sees a recordset standing on each row in turn.
+    Recordset filtered(const std::function<bool(const Recordset&)>& keep) const;
 
     // Builds an in-memory index on one field so that Find on it no longer scans.
     void indexField(QStringView name);

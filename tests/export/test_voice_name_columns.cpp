@@ -1,0 +1,174 @@
+// The voice-name file columns: what is copied where, and what the field says.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "export/columns/voice_name_columns.h"
+#include "hostbuilder/host_builder.h"
+#include "support/column_export.h"
+
+using namespace brindle;
+using namespace brindle::testing;
+using brindle::fixture::HostBuilder;
+
+namespace {
+
+const QStringList kBothItems{"Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)",
+                             "Voice Name WAV File ([Primary Extension].WAV)"};
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace
+
+class VoiceNameColumnsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_files;  // voice names outside any host: absolute ones, and a stream store of our own
+
+private slots:
+    void copiesTheVoiceNameUnderBothNames() {
+        HostBuilder host;
+        auto& rows = host.subscriber("jsmith").set("DTMFAccessID", "1234").set("VoiceName", "jsmith.wav");
+        rows.voiceFile = "jsmith.wav";
+        RUN_EXPORT(out, host, kBothItems);
+        QCOMPARE(out.lines.value(0), (QStringList{"jsmith_VOICE_NAME.WAV", "1234.WAV"}));
+        QCOMPARE(out.copies.keys(), (QStringList{"1234.WAV", "jsmith_VOICE_NAME.WAV"}));
+        QVERIFY(out.copies.first().startsWith("RIFF"));
+        QCOMPARE(out.copies.first(), out.copies.last());
+        QCOMPARE(out.logOf("jsmith"), QStringList());
+    }
+
+    void findsTheFileWhereTheVoiceNameSays_data() {
+        QTest::addColumn<QString>("voiceName");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("absolute path")
+            << m_files.filePath("elsewhere/x.wav") << QStringList{"jsmith_VOICE_NAME.WAV", "1000.WAV"};
+        QTest::addRow("relative, with backslashes")
+            << "sub\\y.wav" << QStringList{"jsmith_VOICE_NAME.WAV", "1000.WAV"};
+        QTest::addRow("missing file") << "nobody.wav" << emptyFields(2);
+        QTest::addRow("drive form that is not here") << "C:\\voice\\x.wav" << emptyFields(2);
+        QTest::addRow("empty") << "" << emptyFields(2);
+    }
+    void findsTheFileWhereTheVoiceNameSays() {
+        QFETCH(QString, voiceName);
+        QFETCH(QStringList, expected);
+        writeFile(m_files.filePath("elsewhere/x.wav"), "absolute");
+        writeFile(m_files.filePath("Streams/HalvernDirDb/sub/y.wav"), "relative");
+        HostBuilder host;
+        host.subscriber("jsmith").set("VoiceName", voiceName);
+        const QString install = m_files.path() + "/";
+        RUN_EXPORT(out, host, kBothItems, QString(), [install]() -> Result<QString> { return install; });
+        QCOMPARE(out.lines.value(0), expected);
+        QCOMPARE(out.copies.size(), expected.first().isEmpty() ? 0 : 2);
+        QCOMPARE(out.logOf("jsmith"), QStringList());
+    }
+
+    void namesFromTheDirectoryNeverLeaveTheOutputFolder_data() {
+        QTest::addColumn<QVariant>("alias");
+        QTest::addColumn<QVariant>("extension");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("parent in the alias")
+            << QVariant("../x") << QVariant("../../1") << QStringList{".._x_VOICE_NAME.WAV", ".._.._1.WAV"};
+        QTest::addRow("folder in the alias")
+            << QVariant("a/b") << QVariant("C:\\1") << QStringList{"a_b_VOICE_NAME.WAV", "C:_1.WAV"};
+        QTest::addRow("dot dot") << QVariant("..") << QVariant(".")
+                                 << QStringList{"___VOICE_NAME.WAV", "_.WAV"};
+        QTest::addRow("control characters") << QVariant(QString("a\tb\x01")) << QVariant(QString("1\n2"))
+                                            << QStringList{"a_b__VOICE_NAME.WAV", "1_2.WAV"};
+        QTest::addRow("Null names copy nothing") << QVariant() << QVariant() << emptyFields(2);
+        QTest::addRow("empty names copy nothing") << QVariant("") << QVariant("") << emptyFields(2);
+    }
+    void namesFromTheDirectoryNeverLeaveTheOutputFolder() {
+        QFETCH(QVariant, alias);
+        QFETCH(QVariant, extension);
+        QFETCH(QStringList, expected);
+        HostBuilder host;
+        auto& rows = host.subscriber("jsmith").set("Alias", alias).set("DTMFAccessID", extension);
+        rows.set("VoiceName", "v.wav").voiceFile = "v.wav";
+        RUN_EXPORT(out, host, kBothItems);
+        QCOMPARE(out.lines.value(0), expected);
+        QStringList copied = expected;
+        copied.removeAll(QString());
+        copied.sort();
+        QCOMPARE(out.copies.keys(), copied);
+        QCOMPARE(out.strays, QStringList());
+    }
+
+    void aLaterCopyOfTheSameNameReplacesTheEarlierOne() {
+        HostBuilder host;
+        host.subscriber("jsmith").set("VoiceName", "first.wav").voiceFile = "first.wav";
+        host.subscriber("jsmith").set("VoiceName", "second.wav").voiceFile = "second.wav";
+        RUN_EXPORT(out, host, {kBothItems.first()}, QString(), {}, [](const QString& folder) {
+            writeFile(folder + "/jsmith_VOICE_NAME.WAV", "an old copy");
+        });
+        QCOMPARE(out.lines.size(), 2);
+        QCOMPARE(out.copies.keys(), QStringList{"jsmith_VOICE_NAME.WAV"});
+        QVERIFY(out.copies.first().startsWith("RIFF"));
+        HostBuilder onlySecond;
+        onlySecond.subscriber("jsmith").set("VoiceName", "second.wav").voiceFile = "second.wav";
+        RUN_EXPORT(second, onlySecond, {kBothItems.first()});
+        QCOMPARE(out.copies.first(), second.copies.first());
+    }
+
+    void aCopyThatFailsIsLoggedAndLeavesTheFieldEmpty() {
+        HostBuilder host;
+        host.subscriber("jsmith").set("VoiceName", "v.wav").voiceFile = "v.wav";
+        RUN_EXPORT(out, host, kBothItems, QString(), {}, [](const QString& folder) {
+            QVERIFY(QDir().mkpath(folder + "/jsmith_VOICE_NAME.WAV/taken"));
+        });
+        QCOMPARE(out.lines.value(0), (QStringList{"", "1000.WAV"}));
+        const QStringList log = out.logOf("jsmith");
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.first().startsWith("(error) could not copy the voice name ") &&
+                     log.first().contains("jsmith_VOICE_NAME.WAV"),
+                 qPrintable(log.first()));
+    }
+
+    void anUnknownInstallFolderIsLoggedOnceAndCopiesNoRelativeName() {
+        writeFile(m_files.filePath("elsewhere/x.wav"), "absolute");
+        HostBuilder host;
+        host.subscriber("jsmith").set("VoiceName", "v.wav").voiceFile = "v.wav";
+        host.subscriber("ann").set("VoiceName", "v.wav");
+        host.subscriber("lee").set("VoiceName", m_files.filePath("elsewhere/x.wav"));
+        const QString message =
+            "You need to load the verson information before calling any of the path fetch routines.";
+        RUN_EXPORT(out, host, kBothItems, QString(),
+                   [message]() -> Result<QString> { return Error{message}; });
+        QCOMPARE(out.lines.value(0), emptyFields(2));
+        QCOMPARE(out.lines.value(1), emptyFields(2));
+        QCOMPARE(out.lines.value(2), (QStringList{"lee_VOICE_NAME.WAV", "1002.WAV"}));
+        QCOMPARE(out.log.count(message), 1);
+        QCOMPARE(out.logOf("jsmith"),
+                 QStringList{"(error) " + message + "; voice names in the stream store are not copied"});
+    }
+
+    void safeFileNamePartKeepsOrdinaryNames_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::addRow("plain") << "jsmith"
+                               << "jsmith";
+        QTest::addRow("dots inside") << "j.smith..x"
+                                     << "j.smith..x";
+        QTest::addRow("unicode") << "zo\u00eb"
+                                 << "zo\u00eb";
+        QTest::addRow("DEL") << "a\x7f"
+                             << "a_";
+        QTest::addRow("three dots stay") << "..."
+                                         << "...";
+    }
+    void safeFileNamePartKeepsOrdinaryNames() {
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        QCOMPARE(safeFileNamePart(value), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(VoiceNameColumnsTest)
+#include "test_voice_name_columns.moc"

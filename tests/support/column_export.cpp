@@ -1,0 +1,119 @@
+#include "support/column_export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "export/directory/cached_tables.h"
+#include "export/directory/directory_connection.h"
+#include "export/directory/query_lookup.h"
+#include "export/export_run.h"
+#include "localize/localizer.h"
+#include "support/delimited_reader.h"
+
+namespace brindle::testing {
+
+namespace {
+
+// Answers one view with a failure, the way a server does when the view is missing or the
+// statement cannot be run, and passes every other look-up on.
+class FailingLookup final : public DirectoryLookup {
+public:
+    FailingLookup(DirectoryLookup& inner, QString failingView) : m_inner(inner), m_failingView(failingView) {}
+    Result<Recordset> rows(const ViewKey& key, const QVariant& value) override {
+        if (key.view == m_failingView) return failure();
+        return m_inner.rows(key, value);
+    }
+    Result<Recordset> mailbox(const QVariant& subscriberId) override {
+        if (m_failingView == QLatin1String("mailbox")) return failure();
+        return m_inner.mailbox(subscriberId);
+    }
+
+private:
+    Error failure() const {
+        return Error{QStringLiteral("Invalid object name '%1'.").arg(m_failingView), 208,
+                     QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers")};
+    }
+
+    DirectoryLookup& m_inner;
+    QString m_failingView;
+};
+
+class QuietObserver final : public RunObserver {
+public:
+    void progressed(int) override {}
+    std::optional<QString> stopRequested() override { return std::nullopt; }
+};
+
+}  // namespace
+
+QStringList ExportOutput::logOf(const QString& alias) const {
+    QStringList section;
+    bool found = false;
+    bool inside = false;
+    for (const QString& line : log.split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(QLatin1String("Alias="))) {
+            inside = line == QLatin1String("Alias=") + alias;
+            found = found || inside;
+        } else if (inside && !line.isEmpty()) {
+            section << line;
+        }
+    }
+    // A missing marker must not pass for a quiet subscriber.
+    return found ? section : QStringList{QStringLiteral("(no Alias= line for %1)").arg(alias)};
+}
+
+Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
+                               const QString& failingView, InstallPathSource installPath,
+                               const OutputFolderSetup& setup) {
+    QTemporaryDir folder;
+    if (!folder.isValid()) return Error{QStringLiteral("no temporary folder")};
+    auto written = host.write(folder.filePath(QStringLiteral("host")));
+    if (!written) return written.error();
+    auto connection = DirectoryConnection::openSqlite(written.value() + QStringLiteral("/HalvernDirDB.db"),
+                                                      written.value() + QStringLiteral("/HalvernMbxDB1.db"));
+    if (!connection) return connection.error();
+    CachedTables tables;
+    if (auto opened = tables.OpenDirectoryTables(*connection.value()); !opened) return opened.error();
+    QueryLookup queries(*connection.value());
+    FailingLookup lookup(queries, failingView);
+    Localizer strings;
+    if (!installPath) {
+        const QString install = written.value() + QStringLiteral("/install/");
+        installPath = [install]() -> Result<QString> { return install; };
+    }
+
+    const QString outputFolder = folder.filePath(QStringLiteral("out"));
+    QDir().mkpath(outputFolder);
+    if (setup) setup(outputFolder);
+    const QString outputPath = outputFolder + QStringLiteral("/out.csv");
+    const QString logPath = folder.filePath(QStringLiteral("errors.log"));
+    ExportRun run(
+        ExportEnvironment{tables, lookup, strings, logPath, QStringLiteral("brindle"), {}, installPath},
+        ExportOptions{outputPath, QuoteRule::WhenNeeded, Separator::Commas, entries, 100});
+    QuietObserver observer;
+    if (auto summary = run.run(observer); !summary) return summary.error();
+
+    QFile output(outputPath);
+    QFile log(logPath);
+    if (!output.open(QIODevice::ReadOnly) || !log.open(QIODevice::ReadOnly)) {
+        return Error{QStringLiteral("the export left no output or no log")};
+    }
+    auto records = readDelimited(QString::fromLocal8Bit(output.readAll()), QLatin1Char(','));
+    if (!records) return records.error();
+    if (records->isEmpty()) return Error{QStringLiteral("the output has no header")};
+    ExportOutput result;
+    result.header = records->takeFirst();
+    result.lines = records.value();
+    result.log = QString::fromLocal8Bit(log.readAll());
+    for (const QString& name : QDir(outputFolder).entryList(QDir::Files | QDir::Hidden)) {
+        if (name == QLatin1String("out.csv")) continue;
+        QFile copy(QDir(outputFolder).filePath(name));
+        result.copies.insert(name, copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray());
+    }
+    result.strays = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const char* own : {"host", "out", "errors.log", "errors.log.lock"}) result.strays.removeAll(own);
+    return result;
+}
+
+}  // namespace brindle::testing
