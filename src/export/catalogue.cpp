@@ -1,5 +1,6 @@
 #include "export/catalogue.h"
 
+#include "export/columns/caller_input_columns.h"
 #include "export/columns/credential_columns.h"
 #include "export/columns/greeting_columns.h"
 #include "export/columns/identity_columns.h"
@@ -54,7 +55,8 @@ const DataItem kItems[] = {
     {117,
      {"CALLER_INPUT_0", "CALLER_INPUT_1", "CALLER_INPUT_2", "CALLER_INPUT_3", "CALLER_INPUT_4",
       "CALLER_INPUT_5", "CALLER_INPUT_6", "CALLER_INPUT_7", "CALLER_INPUT_8", "CALLER_INPUT_9",
-      "CALLER_INPUT_*", "CALLER_INPUT_#"}},
+      "CALLER_INPUT_*", "CALLER_INPUT_#"},
+     writeCallerInputKeys},
     {68, {"VOICE_NAME_WAV_FILE"}, writeVoiceNameByAlias},
     {121, {"VOICE_NAME_AS_EXTENSION_WAV_FILE"}, writeVoiceNameByExtension},
 };

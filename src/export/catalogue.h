@@ -13,11 +13,11 @@ using ColumnProducer = void (*)(ColumnContext&);
 
 // One thing a user can choose to export: the resource string of its label, shown in the list
 // of data items, the fixed header columns its fields fill, in order, and the producer of
-// those fields (none yet for the items of later versions: their columns stay empty).
+// those fields.
 struct DataItem {
     int labelId;
     QStringList columns;
-    ColumnProducer producer = nullptr;
+    ColumnProducer producer;
 };
 
 // The 31 data items in list order, which is also the order of the columns in the file.

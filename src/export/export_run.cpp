@@ -10,6 +10,7 @@
 #include "export/output_path.h"
 #include "localize/localizer.h"
 #include "platform/exclusive_lock.h"
+#include "platform/notifier.h"
 #include "platform/version.h"
 #include "timeconv/time_functions.h"
 
@@ -58,6 +59,17 @@ std::optional<QString> ExportRun::streamStoreFolder() {
     }
     if (!*m_streamStore) return std::nullopt;
     return m_streamStore->value();
+}
+
+void ExportRun::reportToUser(const QString& text) {
+    m_log.WriteLogLine(text.contains(QLatin1StringView("(error)"), Qt::CaseInsensitive)
+                           ? text
+                           : QStringLiteral("(error) ") + text);
+    // Once per text: one odd name on every handler must not ask for thousands of clicks.
+    if (m_environment.notifier && !m_shownToUser.contains(text)) {
+        m_shownToUser.insert(text);
+        m_environment.notifier->inform(text);
+    }
 }
 
 void ExportRun::logFailure(const Error& error) {
@@ -128,13 +140,7 @@ bool ExportRun::positionOnRows() {
 
 void ExportRun::writeLine() {
     m_line.clear();
-    for (const DataItem* item : std::as_const(m_items)) {
-        if (item->producer) {
-            item->producer(*this);
-        } else {
-            for (qsizetype i = 0; i < item->columns.size(); ++i) m_line.AppendField(QString());
-        }
-    }
+    for (const DataItem* item : std::as_const(m_items)) item->producer(*this);
     m_output.write(encodedLine(m_line.finishLine()));
 }
 
@@ -174,13 +180,6 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
     if (!m_outputFolder.endsWith(QLatin1Char('/'))) m_outputFolder += QLatin1Char('/');
 
     matchSelectedItems();
-    for (const DataItem* item : std::as_const(m_items)) {
-        if (!item->producer) {
-            m_log.WriteLogLine(QStringLiteral("(warning) \"%1\" is not exported by this version of the "
-                                              "program; its columns are left empty.")
-                                   .arg(m_environment.strings.myLoadResString(item->labelId)));
-        }
-    }
     writeHeader();
 
     ExportSummary summary;

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QSaveFile>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -16,6 +17,7 @@ namespace brindle {
 class CachedTables;
 class DirectoryLookup;
 class Localizer;
+class Notifier;
 struct DataItem;
 
 // Where an export runs: the directory's cached tables and look-ups, the strings that name
@@ -29,6 +31,7 @@ struct ExportEnvironment {
     QString programName;
     QStringList hostFiles = {};
     std::function<Result<QString>()> installPath = {};
+    Notifier* notifier = nullptr;  // the window's message boxes; none on a command line
 };
 
 // One export: the header, then one line per subscriber that has a call handler and a class
@@ -57,6 +60,7 @@ private:
     int localOffsetSeconds() const override { return m_localOffsetSeconds; }
     void AppendField(const QString& value) override { m_line.AppendField(value); }
     void WriteLogLine(const QString& text) override { m_log.WriteLogLine(text); }
+    void reportToUser(const QString& text) override;
     void logFailure(const Error& error) override;
 
     void matchSelectedItems();
@@ -75,6 +79,7 @@ private:
     int m_localOffsetSeconds = 0;
     std::optional<Result<QString>> m_streamStore;  // asked for on first use
     QList<const DataItem*> m_items;                // the selected entries' items, in line order
+    QSet<QString> m_shownToUser;
 };
 
 }  // namespace brindle

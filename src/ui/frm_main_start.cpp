@@ -86,7 +86,9 @@ void FrmMain::cmdStart_Click() {
     m_progressBar->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QueryLookup lookup(*m_session->directory);
-    ExportRun run(m_session->exportEnvironment(lookup, m_strings), options);
+    ExportEnvironment environment = m_session->exportEnvironment(lookup, m_strings);
+    environment.notifier = &m_notifier;
+    ExportRun run(environment, options);
     WindowObserver observer(*this);
     const auto summary = run.run(observer);
     QApplication::restoreOverrideCursor();

@@ -291,17 +291,6 @@ private slots:
         QCOMPARE(lines[1].count(','), 61);
     }
 
-    void anItemWithoutProducerKeepsItsColumnsAndSaysSo() {
-        HostBuilder host;
-        host.subscriber("jsmith");
-        ExportFixture fixture(host);
-        const auto summary = fixture.run({"Alias", "Caller Input Key Actions"});
-        QVERIFY(summary.ok());
-        QCOMPARE(contents(fixture.path("out.csv")).split('\n')[1], QByteArray("jsmith,,,,,,,,,,,,\r"));
-        QVERIFY(
-            contents(fixture.logPath()).contains("(warning) \"Caller Input Key Actions\" is not exported"));
-    }
-
     void entriesMatchLabelsWithoutRegardToCase() {
         HostBuilder host;
         host.subscriber("jsmith");

@@ -64,7 +64,8 @@ private slots:
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", voiceName);
         const QString install = m_files.path() + "/";
-        RUN_EXPORT(out, host, kBothItems, QString(), [install]() -> Result<QString> { return install; });
+        RUN_EXPORT(out, host, kBothItems,
+                   {.installPath = [install]() -> Result<QString> { return install; }});
         QCOMPARE(out.lines.value(0), expected);
         QCOMPARE(out.copies.size(), expected.first().isEmpty() ? 0 : 2);
         QCOMPARE(out.logOf("jsmith"), QStringList());
@@ -105,9 +106,9 @@ private slots:
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", "first.wav").voiceFile = "first.wav";
         host.subscriber("jsmith").set("VoiceName", "second.wav").voiceFile = "second.wav";
-        RUN_EXPORT(out, host, {kBothItems.first()}, QString(), {}, [](const QString& folder) {
-            writeFile(folder + "/jsmith_VOICE_NAME.WAV", "an old copy");
-        });
+        RUN_EXPORT(out, host, {kBothItems.first()}, {.prepare = [](const QString& folder) {
+                       writeFile(folder + "/jsmith_VOICE_NAME.WAV", "an old copy");
+                   }});
         QCOMPARE(out.lines.size(), 2);
         QCOMPARE(out.copies.keys(), QStringList{"jsmith_VOICE_NAME.WAV"});
         QVERIFY(out.copies.first().startsWith("RIFF"));
@@ -120,9 +121,9 @@ private slots:
     void aCopyThatFailsIsLoggedAndLeavesTheFieldEmpty() {
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", "v.wav").voiceFile = "v.wav";
-        RUN_EXPORT(out, host, kBothItems, QString(), {}, [](const QString& folder) {
-            QVERIFY(QDir().mkpath(folder + "/jsmith_VOICE_NAME.WAV/taken"));
-        });
+        RUN_EXPORT(out, host, kBothItems, {.prepare = [](const QString& folder) {
+                       QVERIFY(QDir().mkpath(folder + "/jsmith_VOICE_NAME.WAV/taken"));
+                   }});
         QCOMPARE(out.lines.value(0), (QStringList{"", "1000.WAV"}));
         const QStringList log = out.logOf("jsmith");
         QCOMPARE(log.size(), 1);
@@ -139,8 +140,8 @@ private slots:
         host.subscriber("lee").set("VoiceName", m_files.filePath("elsewhere/x.wav"));
         const QString message =
             "You need to load the verson information before calling any of the path fetch routines.";
-        RUN_EXPORT(out, host, kBothItems, QString(),
-                   [message]() -> Result<QString> { return Error{message}; });
+        RUN_EXPORT(out, host, kBothItems,
+                   {.installPath = [message]() -> Result<QString> { return Error{message}; }});
         QCOMPARE(out.lines.value(0), emptyFields(2));
         QCOMPARE(out.lines.value(1), emptyFields(2));
         QCOMPARE(out.lines.value(2), (QStringList{"lee_VOICE_NAME.WAV", "1002.WAV"}));

@@ -47,10 +47,7 @@ QByteArray exportOf(CachedTables& tables, DirectoryConnection& connection, const
     Localizer strings;
     ExportOptions options;
     options.outputPath = folder + "/out.csv";
-    // Every item but the caller input keys.
-    for (const DataItem& item : dataItems()) {
-        if (item.labelId != 117) options.selectedEntries << strings.builtInText(item.labelId);
-    }
+    for (const DataItem& item : dataItems()) options.selectedEntries << strings.builtInText(item.labelId);
     options.progressMaximum = 10;
     ExportRun run({tables, lookup, strings, folder + "/log.txt", "brindle"}, options);
     NoObserver observer;

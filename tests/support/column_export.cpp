@@ -64,8 +64,7 @@ QStringList ExportOutput::logOf(const QString& alias) const {
 }
 
 Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
-                               const QString& failingView, InstallPathSource installPath,
-                               const OutputFolderSetup& setup) {
+                               const ExportSetup& setup) {
     QTemporaryDir folder;
     if (!folder.isValid()) return Error{QStringLiteral("no temporary folder")};
     auto written = host.write(folder.filePath(QStringLiteral("host")));
@@ -76,8 +75,9 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     CachedTables tables;
     if (auto opened = tables.OpenDirectoryTables(*connection.value()); !opened) return opened.error();
     QueryLookup queries(*connection.value());
-    FailingLookup lookup(queries, failingView);
+    FailingLookup lookup(queries, setup.failingView);
     Localizer strings;
+    InstallPathSource installPath = setup.installPath;
     if (!installPath) {
         const QString install = written.value() + QStringLiteral("/install/");
         installPath = [install]() -> Result<QString> { return install; };
@@ -85,11 +85,12 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
 
     const QString outputFolder = folder.filePath(QStringLiteral("out"));
     QDir().mkpath(outputFolder);
-    if (setup) setup(outputFolder);
+    if (setup.prepare) setup.prepare(outputFolder);
     const QString outputPath = outputFolder + QStringLiteral("/out.csv");
     const QString logPath = folder.filePath(QStringLiteral("errors.log"));
     ExportRun run(
-        ExportEnvironment{tables, lookup, strings, logPath, QStringLiteral("brindle"), {}, installPath},
+        ExportEnvironment{
+            tables, lookup, strings, logPath, QStringLiteral("brindle"), {}, installPath, setup.notifier},
         ExportOptions{outputPath, QuoteRule::WhenNeeded, Separator::Commas, entries, 100});
     QuietObserver observer;
     if (auto summary = run.run(observer); !summary) return summary.error();

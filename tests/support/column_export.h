@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "hostbuilder/host_builder.h"
+#include "platform/notifier.h"
 #include "platform/result.h"
 
 namespace brindle::testing {
@@ -28,14 +29,18 @@ struct ExportOutput {
 // Where the export looks for the host's install folder; by default the fixture host's own.
 using InstallPathSource = std::function<Result<QString>()>;
 
-// Called with the output folder before the run, to put something there.
-using OutputFolderSetup = std::function<void(const QString& outputFolder)>;
+// What a test changes about a run; everything has a sensible default.
+struct ExportSetup {
+    QString failingView = {};  // its look-ups fail as a server's do ("mailbox" for the message store)
+    InstallPathSource installPath = {};                             // the fixture host's own by default
+    std::function<void(const QString& outputFolder)> prepare = {};  // puts something there first
+    Notifier* notifier = nullptr;                                   // the window's, when set
+};
 
 // Writes the host, opens it as start-up does and exports the list entries into a throwaway
-// folder. Look-ups of `failingView` ("mailbox" for the message store) fail as a server's do.
+// folder.
 Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
-                               const QString& failingView = QString(), InstallPathSource installPath = {},
-                               const OutputFolderSetup& setup = {});
+                               const ExportSetup& setup = {});
 
 inline QStringList emptyFields(int count) {
     return QStringList(count, QString());

@@ -40,6 +40,11 @@ public:
     virtual void AppendField(const QString& value) = 0;
     virtual void WriteLogLine(const QString& text) = 0;
 
+    // A message the system shows its user where the run meets it (an illegal conversation
+    // name, say). Written to the log every time, as an "(error)" line; shown in the window
+    // once per distinct text in a run; never waited for on a command line.
+    virtual void reportToUser(const QString& text) = 0;
+
     // Logs a failure the producer met and then goes on from, as "(error) in export.
     // Description=..., Source=..., Number= N".
     virtual void logFailure(const Error& error) = 0;
