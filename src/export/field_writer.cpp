@@ -25,17 +25,33 @@ bool FieldWriter::needsQuotes(const QString& value) const {
     }
     // A comma is enclosed whatever the separator, as it always was; a TAB only where it
     // separates. CR and LF cover the line-feed separator.
-    for (const QChar c : {QChar(u','), QChar(u'"'), QChar(u'\r'), QChar(u'\n')}) {
-        if (value.contains(c)) return true;
+    const bool tabs = m_separator == Separator::Tabs;
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+            case u',':
+            case u'"':
+            case u'\r':
+            case u'\n':
+                return true;
+            case u'\t':
+                if (tabs) return true;
+                break;
+            default:
+                break;
+        }
     }
-    return m_separator == Separator::Tabs && value.contains(QChar(u'\t'));
+    return false;
 }
 
 void FieldWriter::AppendField(const QString& value) {
+    // Appended in place: no field costs an allocation of its own.
     if (needsQuotes(value)) {
-        QString doubled = value;
-        doubled.replace(QChar(u'"'), QLatin1StringView("\"\""));
-        m_line += QChar(u'"') + doubled + QChar(u'"');
+        m_line += u'"';
+        for (const QChar c : value) {
+            if (c == u'"') m_line += u'"';
+            m_line += c;
+        }
+        m_line += u'"';
     } else {
         m_line += value;
     }
@@ -43,8 +59,11 @@ void FieldWriter::AppendField(const QString& value) {
 }
 
 QString FieldWriter::finishLine() {
+    // The next line starts with this one's room, so that it grows without reallocating.
+    const qsizetype room = m_line.capacity();
     QString line = std::move(m_line);
-    m_line.clear();
+    m_line = QString();
+    m_line.reserve(room);
     if (m_separator != Separator::LineFeeds) line.chop(separatorText().size());
     return line;
 }

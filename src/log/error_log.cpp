@@ -18,10 +18,10 @@ Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QStr
     m_file.close();
     m_file.setFileName(path);
     m_writeFailure.clear();
-    // Unbuffered, so that every line reaches the file at once and a failed write is seen
-    // by the call that made it.
+    // Buffered: a run writes a line or more per subscriber. A failed write shows when the
+    // buffer goes to the file, and the close checks the rest.
     const QIODevice::OpenMode mode =
-        QIODevice::WriteOnly | QIODevice::Unbuffered | (append ? QIODevice::Append : QIODevice::Truncate);
+        QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
     const bool opened = m_file.open(mode);
     m_errors = 0;
     m_warnings = 0;
@@ -40,6 +40,8 @@ Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QStr
     // After the banner, because the search hint holds both markers.
     m_errors = 0;
     m_warnings = 0;
+    // A log that cannot take its banner is not opened at all.
+    if (!m_file.flush()) noteFailure();
     if (auto written = whole(); !written) {
         m_file.close();
         return written.error();
@@ -57,14 +59,18 @@ void ErrorLog::WriteLogLine(const QString& text) {
     if (text.contains(QLatin1StringView("(warning)"), Qt::CaseInsensitive)) ++m_warnings;
     if (!m_file.isOpen()) return;
     const QByteArray line = (text + kLineEnd).toLocal8Bit();
-    if (m_file.write(line) != line.size() && m_writeFailure.isEmpty()) {
-        m_writeFailure = m_file.errorString();
-        if (m_writeFailure.isEmpty()) m_writeFailure = QStringLiteral("a line was written only in part");
-    }
+    if (m_file.write(line) != line.size()) noteFailure();
 }
 
 void ErrorLog::CloseErrorLog() {
+    if (m_file.isOpen() && !m_file.flush()) noteFailure();
     m_file.close();
+}
+
+void ErrorLog::noteFailure() {
+    if (!m_writeFailure.isEmpty()) return;
+    m_writeFailure = m_file.errorString();
+    if (m_writeFailure.isEmpty()) m_writeFailure = QStringLiteral("a line was written only in part");
 }
 
 }  // namespace brindle

@@ -23,7 +23,8 @@ public:
     // and so give extra lines. A text is counted even when the log is not open.
     void WriteLogLine(const QString& text);
 
-    // Closes the file; the counts keep their values until the next OpenErrorLog.
+    // Writes what is buffered and closes the file; a failure there makes the log incomplete.
+    // The counts keep their values until the next OpenErrorLog.
     void CloseErrorLog();
 
     // An Error, naming the log and the reason, once any write has failed since it was opened.
@@ -34,6 +35,8 @@ public:
     qint64 warningCount() const { return m_warnings; }
 
 private:
+    void noteFailure();
+
     QFile m_file;
     QString m_writeFailure;
     qint64 m_errors = 0;

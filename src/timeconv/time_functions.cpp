@@ -1,15 +1,16 @@
 #include "timeconv/time_functions.h"
 
 #include <QList>
-#include <QRegularExpression>
 #include <QTime>
+#include <cstdio>
 #include <limits>
 
 namespace brindle {
 
 namespace {
 
-constexpr qint64 kEpochDifferenceSeconds = 11644473600;  // 1601-01-01 to 1970-01-01
+constexpr qint64 kJulianDayOf1601 = 2305814;  // 1601-01-01
+constexpr qint64 kSecondsPerDay = 86400;
 constexpr quint64 kTicksPerSecond = 10'000'000;
 constexpr FileTime kLastFileTime = std::numeric_limits<FileTime>::max();
 constexpr qint64 kLastFileTimeSecond = qint64(kLastFileTime / kTicksPerSecond);
@@ -23,16 +24,44 @@ std::optional<QDateTime> utcComponents(const QDate& date, const QTime& time) {
     return QDateTime(date, toTheSecond(time), Qt::UTC);
 }
 
-std::optional<QDateTime> parsedText(const QString& text) {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-        QStringLiteral("([0-9]{4})-([0-9]{2})-([0-9]{2})"
-                       "(?:[ T]([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.[0-9]+)?)?")));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) return std::nullopt;
-    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-    if (match.captured(4).isEmpty()) return utcComponents(date, QTime(0, 0));
-    return utcComponents(
-        date, QTime(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt()));
+// The value of `count` ASCII digits at `at`, or -1. Read by hand: a run reads hundreds of
+// thousands of stored times.
+int digitsAt(QStringView text, qsizetype at, qsizetype count) {
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// "YYYY-MM-DD", optionally followed by " HH:MM:SS" or "THH:MM:SS" and a fraction of digits.
+std::optional<QDateTime> parsedText(QStringView text) {
+    constexpr qsizetype kDateLength = 10;
+    constexpr qsizetype kDateTimeLength = 19;
+    if (text.size() != kDateLength && text.size() < kDateTimeLength) return std::nullopt;
+    const int year = digitsAt(text, 0, 4);
+    const int month = digitsAt(text, 5, 2);
+    const int day = digitsAt(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0 || text[4] != u'-' || text[7] != u'-') return std::nullopt;
+    const QDate date(year, month, day);
+    if (text.size() == kDateLength) return utcComponents(date, QTime(0, 0));
+    const int hour = digitsAt(text, 11, 2);
+    const int minute = digitsAt(text, 14, 2);
+    const int second = digitsAt(text, 17, 2);
+    if ((text[10] != u' ' && text[10] != u'T') || text[13] != u':' || text[16] != u':' || hour < 0 ||
+        minute < 0 || second < 0) {
+        return std::nullopt;
+    }
+    // A fraction of the second: a point and digits, dropped.
+    if (text.size() > kDateTimeLength) {
+        if (text[19] != u'.' || text.size() == kDateTimeLength + 1) return std::nullopt;
+        for (qsizetype i = kDateTimeLength + 1; i < text.size(); ++i) {
+            if (text[i].unicode() < u'0' || text[i].unicode() > u'9') return std::nullopt;
+        }
+    }
+    return utcComponents(date, QTime(hour, minute, second));
 }
 
 // A Qt date/time format cut into quoted literals and runs of one repeated character, so that pattern
@@ -125,10 +154,14 @@ int currentLocalOffsetSeconds() {
 }
 
 FileTime DateToFileTime(const QDateTime& dateTime) {
-    const std::optional<QDateTime> utc = utcComponents(dateTime.date(), dateTime.time());
-    if (!utc || !utc->isValid()) return 0;
-    const qint64 seconds = utc->toSecsSinceEpoch() + kEpochDifferenceSeconds;
-    if (seconds < 0 || seconds > kLastFileTimeSecond) return 0;
+    // Counted in days and seconds of the components, without any time zone.
+    const QDate date = dateTime.date();
+    const QTime time = dateTime.time();
+    if (!date.isValid() || !time.isValid()) return 0;
+    const qint64 days = date.toJulianDay() - kJulianDayOf1601;
+    if (days < 0 || days > kLastFileTimeSecond / kSecondsPerDay) return 0;
+    const qint64 seconds = days * kSecondsPerDay + time.msecsSinceStartOfDay() / 1000;
+    if (seconds > kLastFileTimeSecond) return 0;
     return FileTime(seconds) * kTicksPerSecond;
 }
 
@@ -144,8 +177,9 @@ FileTime ConvertToLocalFileTime(FileTime utc, int localOffsetSeconds) {
 }
 
 QDateTime FileTimeToDate(FileTime fileTime) {
-    const qint64 seconds = qint64(fileTime / kTicksPerSecond) - kEpochDifferenceSeconds;
-    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+    const qint64 seconds = qint64(fileTime / kTicksPerSecond);
+    return QDateTime(QDate::fromJulianDay(kJulianDayOf1601 + seconds / kSecondsPerDay),
+                     QTime::fromMSecsSinceStartOfDay(int(seconds % kSecondsPerDay) * 1000), Qt::UTC);
 }
 
 QDateTime GMTToLocalTime(const QDateTime& utc, int localOffsetSeconds) {
@@ -175,15 +209,27 @@ QString dateText(const QDateTime& local, const QLocale& locale) {
     const bool midnight = !time.isValid() || time == QTime(0, 0);
 
     if (usesUsFormat(locale)) {
-        const QLocale c = QLocale::c();
-        QString text = c.toString(date, QStringLiteral("M/d/yyyy"));
-        if (!midnight) text += QLatin1Char(' ') + c.toString(time, QStringLiteral("h:mm:ss AP"));
-        return text;
+        // M/d/yyyy h:mm:ss AP, written directly: this runs for every stored time of a run.
+        char text[40];
+        int length = std::snprintf(text, sizeof text, "%d/%d/%04d", date.month(), date.day(), date.year());
+        if (!midnight) {
+            const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+            length += std::snprintf(text + length, sizeof text - std::size_t(length), " %d:%02d:%02d %s",
+                                    hour, time.minute(), time.second(), time.hour() < 12 ? "AM" : "PM");
+        }
+        return QString::fromLatin1(text, length);
     }
-    QString text = locale.toString(date, withFourDigitYear(locale.dateFormat(QLocale::ShortFormat)));
-    if (!midnight) {
-        text += QLatin1Char(' ') + locale.toString(time, withoutZone(locale.timeFormat(QLocale::LongFormat)));
+    // The rewritten formats of the last locale asked for, kept: a run asks with one locale.
+    static QString cachedLocale;
+    static QString dateFormat;
+    static QString timeFormat;
+    if (cachedLocale != locale.name() || dateFormat.isEmpty()) {
+        cachedLocale = locale.name();
+        dateFormat = withFourDigitYear(locale.dateFormat(QLocale::ShortFormat));
+        timeFormat = withoutZone(locale.timeFormat(QLocale::LongFormat));
     }
+    QString text = locale.toString(date, dateFormat);
+    if (!midnight) text += QLatin1Char(' ') + locale.toString(time, timeFormat);
     return text;
 }
 

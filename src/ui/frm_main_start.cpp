@@ -11,7 +11,7 @@
 #include <QUrl>
 
 #include "export/columns/field_text.h"
-#include "export/directory/query_lookup.h"
+#include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
 #include "platform/notifier.h"
@@ -85,8 +85,8 @@ void FrmMain::cmdStart_Click() {
     m_cmdStart->setEnabled(false);
     m_progressBar->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QueryLookup lookup(*m_session->directory);
-    ExportEnvironment environment = m_session->exportEnvironment(lookup, m_strings);
+    const auto lookup = makeDirectoryLookup(*m_session->directory, m_session->tables);
+    ExportEnvironment environment = m_session->exportEnvironment(*lookup, m_strings);
     environment.notifier = &m_notifier;
     ExportRun run(environment, options);
     WindowObserver observer(*this);

@@ -4,8 +4,9 @@
 
 #include "export/columns/action_text.h"
 #include "export/columns/column_context.h"
+#include "export/directory/cached_tables.h"
 #include "export/directory/directory_connection.h"
-#include "export/directory/query_lookup.h"
+#include "export/directory/make_lookup.h"
 #include "hostbuilder/host_builder.h"
 
 using namespace brindle;
@@ -141,8 +142,9 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(QString, reported);
         if (target == "%jane") target = m_janeHandler;
-        QueryLookup lookup(*m_connection);
-        LookupContext context(lookup);
+        CachedTables none;
+        const auto lookup = makeDirectoryLookup(*m_connection, none);
+        LookupContext context(*lookup);
         QCOMPARE(strConstructActionString(context, conversation, static_cast<qint16>(action), target),
                  expected);
         QCOMPARE(context.reported, reported.isEmpty() ? QStringList() : QStringList{reported});

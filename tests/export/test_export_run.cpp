@@ -6,7 +6,7 @@
 #include "export/catalogue.h"
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_connection.h"
-#include "export/directory/query_lookup.h"
+#include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "hostbuilder/host_builder.h"
 #include "localize/localizer.h"
@@ -56,8 +56,8 @@ public:
     Result<ExportSummary> run(ExportOptions options, RunObserver& observer,
                               const Localizer& strings = Localizer()) {
         if (options.outputPath.isEmpty()) options.outputPath = path("out.csv");
-        QueryLookup lookup(*m_connection);
-        ExportRun run({m_tables, lookup, strings, logPath(), "brindle"}, std::move(options));
+        const auto lookup = makeDirectoryLookup(*m_connection, m_tables);
+        ExportRun run({m_tables, *lookup, strings, logPath(), "brindle"}, std::move(options));
         return run.run(observer);
     }
 

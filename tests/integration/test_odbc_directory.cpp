@@ -12,7 +12,9 @@
 #include "export/catalogue.h"
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_connection.h"
+#include "export/directory/make_lookup.h"
 #include "export/directory/query_lookup.h"
+#include "export/directory/set_lookup.h"
 #include "export/export_run.h"
 #include "hostbuilder/host_builder.h"
 #include "hostbuilder/schema.h"
@@ -43,13 +45,13 @@ HostBuilder fixtureHost() {
 }
 
 QByteArray exportOf(CachedTables& tables, DirectoryConnection& connection, const QString& folder) {
-    QueryLookup lookup(connection);
+    const auto lookup = makeDirectoryLookup(connection, tables);
     Localizer strings;
     ExportOptions options;
     options.outputPath = folder + "/out.csv";
     for (const DataItem& item : dataItems()) options.selectedEntries << strings.builtInText(item.labelId);
     options.progressMaximum = 10;
-    ExportRun run({tables, lookup, strings, folder + "/log.txt", "brindle"}, options);
+    ExportRun run({tables, *lookup, strings, folder + "/log.txt", "brindle"}, options);
     NoObserver observer;
     if (!run.run(observer)) return {};
     QFile file(options.outputPath);
@@ -113,10 +115,20 @@ private slots:
                  0);
     }
 
+    void joinsTheMessageStoreOverOdbc_data() {
+        QTest::addColumn<bool>("perStatement");
+        QTest::addRow("per statement") << true;
+        QTest::addRow("set based") << false;
+    }
     void joinsTheMessageStoreOverOdbc() {
+        QFETCH(bool, perStatement);
         auto connection = DirectoryConnection::openOdbc(m_connectionString);
         QVERIFY(connection.ok());
-        QueryLookup lookup(**connection);
+        CachedTables tables;
+        QVERIFY(tables.OpenDirectoryTables(**connection).ok());
+        QueryLookup statements(**connection);
+        SetLookup sets(**connection, tables);
+        DirectoryLookup& lookup = perStatement ? static_cast<DirectoryLookup&>(statements) : sets;
         auto mailbox = lookup.mailbox(QStringLiteral("o'brien-id"));
         QVERIFY2(mailbox.ok(), mailbox.ok() ? "" : qPrintable(mailbox.error().message));
         QCOMPARE(mailbox->RecordCount(), 1);
@@ -125,6 +137,7 @@ private slots:
         QVERIFY(mailbox->value(u"Send")->isNull());
         QCOMPARE(mailbox->value(u"Warning")->toInt(), 8);
         QCOMPARE(lookup.mailbox(QStringLiteral("x' OR '1'='1"))->RecordCount(), 0);
+        QCOMPARE(lookup.mailbox(QVariant())->RecordCount(), 0);
     }
 
     void programExportsThroughTheConnectionString() {

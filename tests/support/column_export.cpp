@@ -6,7 +6,7 @@
 
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_connection.h"
-#include "export/directory/query_lookup.h"
+#include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
 #include "support/delimited_reader.h"
@@ -74,8 +74,9 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     if (!connection) return connection.error();
     CachedTables tables;
     if (auto opened = tables.OpenDirectoryTables(*connection.value()); !opened) return opened.error();
-    QueryLookup queries(*connection.value());
-    FailingLookup lookup(queries, setup.failingView);
+    // The reader BRINDLE_LOOKUPS names: every column test runs under both.
+    const auto readers = makeDirectoryLookup(*connection.value(), tables);
+    FailingLookup lookup(*readers, setup.failingView);
     Localizer strings;
     InstallPathSource installPath = setup.installPath;
     if (!installPath) {

@@ -162,17 +162,17 @@ private slots:
     }
 
     void aLogCutShortFailsTheRunAndLeavesNoOutput() {
-        // The limit lets the output file (about 40 bytes) through but not the log's lines.
+        // The limit lets the output file (about 220 KB) through but not the log (about 380 KB).
         const auto limitFileSize = [] {
             ::signal(SIGXFSZ, SIG_IGN);
             rlimit limit{};
             ::getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = 300;
+            limit.rlim_cur = 300'000;
             ::setrlimit(RLIMIT_FSIZE, &limit);
         };
         writeFile(out("subscribers.csv"), "yesterday\r\n");
         const ProcessOutcome outcome =
-            runBrindle(environment(m_host), {"Alias", "/f:" + out("subscribers.csv")}, limitFileSize);
+            runBrindle(environment(m_largeHost), {"Alias", "/f:" + out("subscribers.csv")}, limitFileSize);
         QCOMPARE(outcome.exitCode, 1);
         QVERIFY2(outcome.err.contains(logPath() + " is incomplete"), qPrintable(outcome.err));
         QVERIFY(outcome.out.isEmpty());

@@ -203,7 +203,8 @@ private slots:
         window->cmdStart_Click();
         QVERIFY(clickedDuringRun);
         QVERIFY(startWasDisabled);
-        QVERIFY(progressWhenClicked > 0 && progressWhenClicked < 3000);
+        // Before the first subscriber, on a slow machine, or anywhere before the last.
+        QVERIFY(progressWhenClicked >= 0 && progressWhenClicked < 3000);
         QVERIFY(!QFile::exists(output));
         QVERIFY(notifier.questions.isEmpty());
     }

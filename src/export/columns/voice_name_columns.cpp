@@ -20,14 +20,28 @@ std::optional<QString> sourcePath(ColumnContext& context, const QString& voiceNa
     return *streamStore + QString(voiceName).replace(u'\\', u'/');
 }
 
-// Copies `source` to `target`, replacing an earlier file of that name.
+// Copies `source` to `target`, replacing an earlier file of that name. Written in place rather
+// than through a temporary file and a rename: a run makes a copy or two per subscriber, and the
+// new file is made exclusively, so a link put in its place is never followed.
 Result<void> copyReplacing(const QString& source, const QString& target) {
     const QFileInfo existing(target);
     if ((existing.exists() || existing.isSymLink()) && !QFile::remove(target)) {
         return Error{QStringLiteral("cannot replace %1").arg(target)};
     }
-    QFile file(source);
-    if (!file.copy(target)) return Error{file.errorString()};
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) return Error{in.errorString()};
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return Error{out.errorString()};
+    char buffer[64 * 1024];
+    qint64 read = 0;
+    while ((read = in.read(buffer, sizeof buffer)) > 0) {
+        if (out.write(buffer, read) != read) break;
+    }
+    if (read != 0 || !out.flush()) {
+        const QString reason = read < 0 ? in.errorString() : out.errorString();
+        out.remove();
+        return Error{reason};
+    }
     return {};
 }
 

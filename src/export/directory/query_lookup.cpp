@@ -8,9 +8,13 @@ namespace brindle {
 
 QueryLookup::QueryLookup(DirectoryConnection& connection) : m_connection(connection) {}
 
-Result<Recordset> QueryLookup::rows(const ViewKey& key, const QVariant& value) {
+QString QueryLookup::statementFor(const ViewKey& key) {
     // The names come from the fixed ViewKey constants only; the value is always bound.
-    return run(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(key.view, key.keyColumn), value);
+    return QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(key.view, key.keyColumn);
+}
+
+Result<Recordset> QueryLookup::rows(const ViewKey& key, const QVariant& value) {
+    return run(statementFor(key), value);
 }
 
 Result<Recordset> QueryLookup::mailbox(const QVariant& subscriberId) {

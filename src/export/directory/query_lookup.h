@@ -17,6 +17,9 @@ public:
     Result<Recordset> rows(const ViewKey& key, const QVariant& value) override;
     Result<Recordset> mailbox(const QVariant& subscriberId) override;
 
+    // The statement of a look-up; a failure names it as its source, whichever reader failed.
+    static QString statementFor(const ViewKey& key);
+
 private:
     Result<Recordset> run(const QString& sql, const QVariant& value);
 

@@ -4,55 +4,149 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
+#include <array>
 
 namespace brindle {
 
 namespace {
 
-QString fold(QStringView name) {
-    return name.toString().toCaseFolded();
+// Value 0 of every pool is the Null.
+constexpr quint32 kNull = 0;
+
+const QString* textOf(const QVariant& value) {
+    return value.metaType().id() == QMetaType::QString ? static_cast<const QString*>(value.constData())
+                                                       : nullptr;
 }
 
+// The value's text, without a copy for a text.
 QString keyText(const QVariant& value) {
-    return value.toString();
+    const QString* text = textOf(value);
+    return text ? *text : value.toString();
+}
+
+bool sameText(const QVariant& cell, const QString& text) {
+    if (cell.isNull()) return false;
+    const QString* own = textOf(cell);
+    return own ? *own == text : cell.toString() == text;
 }
 
 }  // namespace
 
-Recordset Recordset::fromRows(QStringList fieldNames, QList<QVariantList> rows) {
-    Recordset set;
-    set.m_fieldNames = std::move(fieldNames);
-    for (int i = 0; i < set.m_fieldNames.size(); ++i) {
-        // The first of two equally named fields wins, as in a SELECT * over a join.
-        const QString key = fold(set.m_fieldNames[i]);
-        if (!set.m_fieldByFoldedName.contains(key)) set.m_fieldByFoldedName.insert(key, i);
+struct Recordset::Store {
+    QStringList fieldNames;
+    int fieldCount = 0;
+    std::shared_ptr<const QList<QVariant>> values;  // distinct values, shared by regrouped copies
+    std::vector<quint32> cells;                     // row after row, fieldCount each
+
+    struct NameHit {
+        QString name;
+        int field = -1;
+    };
+    mutable std::array<NameHit, 16> hits;  // see fieldIndex()
+    mutable std::size_t nextHit = 0;
+
+    qsizetype rowCount() const { return fieldCount == 0 ? 0 : qsizetype(cells.size()) / fieldCount; }
+};
+
+namespace {
+
+// Collects the values of one statement, each distinct text or whole number once.
+class ValuePool {
+public:
+    ValuePool() { m_values << QVariant(); }
+
+    quint32 add(const QVariant& value) {
+        if (value.isNull()) return kNull;
+        if (const QString* text = textOf(value)) {
+            auto known = m_texts.constFind(*text);
+            if (known != m_texts.constEnd()) return *known;
+            return *m_texts.insert(*text, append(value));
+        }
+        const int type = value.metaType().id();
+        if (type == QMetaType::Int || type == QMetaType::LongLong) {
+            const std::pair<int, qint64> key{type, value.toLongLong()};
+            auto known = m_numbers.constFind(key);
+            if (known != m_numbers.constEnd()) return *known;
+            return *m_numbers.insert(key, append(value));
+        }
+        return append(value);
     }
-    set.m_rows = std::move(rows);
-    return set;
+
+    std::shared_ptr<const QList<QVariant>> take() {
+        return std::make_shared<const QList<QVariant>>(std::move(m_values));
+    }
+
+private:
+    quint32 append(const QVariant& value) {
+        m_values << value;
+        return quint32(m_values.size() - 1);
+    }
+
+    QList<QVariant> m_values;
+    QHash<QString, quint32> m_texts;
+    QHash<std::pair<int, qint64>, quint32> m_numbers;
+};
+
+}  // namespace
+
+Recordset::Recordset(std::shared_ptr<const Store> store, qsizetype begin, qsizetype end)
+    : m_store(std::move(store)), m_begin(begin), m_end(end), m_position(begin) {}
+
+Recordset Recordset::fromRows(QStringList fieldNames, QList<QVariantList> rows) {
+    auto store = std::make_shared<Store>();
+    store->fieldCount = int(fieldNames.size());
+    store->fieldNames = std::move(fieldNames);
+    ValuePool pool;
+    for (const QVariantList& row : std::as_const(rows)) {
+        for (int i = 0; i < store->fieldCount; ++i) store->cells.push_back(pool.add(row.value(i)));
+    }
+    store->values = pool.take();
+    const qsizetype count = store->rowCount();
+    return Recordset(std::move(store), 0, count);
 }
 
 Result<Recordset> Recordset::fetchAll(QSqlQuery& query) {
     const QSqlRecord record = query.record();
-    QStringList names;
-    names.reserve(record.count());
-    for (int i = 0; i < record.count(); ++i) names << record.fieldName(i);
-
-    QList<QVariantList> rows;
+    auto store = std::make_shared<Store>();
+    for (int i = 0; i < record.count(); ++i) store->fieldNames << record.fieldName(i);
+    store->fieldCount = int(store->fieldNames.size());
+    ValuePool pool;
     while (query.next()) {
-        QVariantList row;
-        row.reserve(names.size());
-        for (int i = 0; i < names.size(); ++i) row << query.value(i);
-        rows << std::move(row);
+        for (int i = 0; i < store->fieldCount; ++i) store->cells.push_back(pool.add(query.value(i)));
     }
     if (query.lastError().isValid()) {
         return Error{query.lastError().text(), query.lastError().nativeErrorCode().toInt(),
                      QStringLiteral("Recordset")};
     }
-    return fromRows(std::move(names), std::move(rows));
+    store->values = pool.take();
+    const qsizetype count = store->rowCount();
+    return Recordset(std::move(store), 0, count);
+}
+
+const QStringList& Recordset::fieldNames() const {
+    static const QStringList kNone;
+    return m_store ? m_store->fieldNames : kNone;
 }
 
 int Recordset::fieldIndex(QStringView name) const {
-    return m_fieldByFoldedName.value(fold(name), -1);
+    if (!m_store) return -1;
+    // Producers ask by the same few names over and over: remember where each name as asked
+    // was found, so that a read costs one exact comparison instead of a case-blind scan.
+    for (const Store::NameHit& hit : m_store->hits) {
+        if (hit.field >= 0 && name == hit.name) return hit.field;
+    }
+    // The first of two equally named fields wins, as in a SELECT * over a join.
+    int field = -1;
+    for (int i = 0; i < m_store->fieldCount && field < 0; ++i) {
+        if (name.compare(m_store->fieldNames[i], Qt::CaseInsensitive) == 0) field = i;
+    }
+    auto& hits = m_store->hits;
+    if (field >= 0) hits[m_store->nextHit++ % hits.size()] = {name.toString(), field};
+    return field;
+}
+
+const QVariant& Recordset::cell(qsizetype row, int field) const {
+    return (*m_store->values)[m_store->cells[std::size_t(row * m_store->fieldCount + field)]];
 }
 
 Result<QVariant> Recordset::value(QStringView name) const {
@@ -67,52 +161,104 @@ Result<QVariant> Recordset::value(QStringView name) const {
         return Error{QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."),
                      3021, QStringLiteral("Recordset")};
     }
-    return m_rows[m_position][field];
+    return cell(m_position, field);
 }
 
 void Recordset::indexField(QStringView name) {
     m_indexedField = fieldIndex(name);
-    m_index.clear();
+    m_index.reset();
     if (m_indexedField < 0) return;
-    for (qsizetype row = 0; row < m_rows.size(); ++row) {
-        const QVariant& cell = m_rows[row][m_indexedField];
-        if (!cell.isNull()) m_index[keyText(cell)].append(row);
+    auto index = std::make_shared<QHash<QString, QList<qsizetype>>>();
+    for (qsizetype row = m_begin; row < m_end; ++row) {
+        const QVariant& value = cell(row, m_indexedField);
+        if (!value.isNull()) (*index)[keyText(value)].append(row);
     }
+    m_index = std::move(index);
 }
 
 Recordset Recordset::filtered(const std::function<bool(const Recordset&)>& keep) const {
-    Recordset cursor = *this;
-    QList<QVariantList> kept;
-    for (cursor.m_position = 0; !cursor.AtEOF(); ++cursor.m_position) {
-        if (keep(cursor)) kept << m_rows[cursor.m_position];
+    auto store = std::make_shared<Store>();
+    if (m_store) {
+        store->fieldNames = m_store->fieldNames;
+        store->fieldCount = m_store->fieldCount;
+        store->values = m_store->values;
     }
-    return fromRows(m_fieldNames, std::move(kept));
+    Recordset cursor = *this;
+    for (cursor.MoveFirst(); !cursor.AtEOF(); cursor.MoveNext()) {
+        if (!keep(cursor)) continue;
+        const auto first = m_store->cells.begin() + cursor.m_position * m_store->fieldCount;
+        store->cells.insert(store->cells.end(), first, first + m_store->fieldCount);
+    }
+    const qsizetype count = store->rowCount();
+    return Recordset(std::move(store), 0, count);
 }
 
 bool Recordset::Find(QStringView name, const QVariant& wanted) {
     const int field = fieldIndex(name);
     if (field < 0 || wanted.isNull()) {
-        m_position = m_rows.size();
+        m_position = m_end;
         return false;
     }
     const QString text = keyText(wanted);
-    if (field == m_indexedField) {
-        const auto hit = m_index.constFind(text);
-        if (hit != m_index.constEnd()) {
+    if (field == m_indexedField && m_index) {
+        const auto hit = m_index->constFind(text);
+        if (hit != m_index->constEnd()) {
             const auto row = std::lower_bound(hit->cbegin(), hit->cend(), m_position);
-            if (row != hit->cend()) {
+            if (row != hit->cend() && *row < m_end) {
                 m_position = *row;
                 return true;
             }
         }
-        m_position = m_rows.size();
+        m_position = m_end;
         return false;
     }
-    for (; m_position < m_rows.size(); ++m_position) {
-        const QVariant& cell = m_rows[m_position][field];
-        if (!cell.isNull() && keyText(cell) == text) return true;
+    for (; m_position < m_end; ++m_position) {
+        if (sameText(cell(m_position, field), text)) return true;
     }
     return false;
+}
+
+Recordset::Groups Recordset::groupedBy(QStringView name) const {
+    Groups groups;
+    auto store = std::make_shared<Store>();
+    if (m_store) {
+        store->fieldNames = m_store->fieldNames;
+        store->fieldCount = m_store->fieldCount;
+        store->values = m_store->values;
+    }
+    const int field = fieldIndex(name);
+    if (field >= 0) {
+        // Rows of one text together, each group in the original order, groups in the order
+        // their first rows came.
+        QHash<QString, QList<qsizetype>> rowsOfText;
+        QStringList order;
+        for (qsizetype row = m_begin; row < m_end; ++row) {
+            const QVariant& value = cell(row, field);
+            if (value.isNull()) continue;
+            const QString text = keyText(value);
+            auto& rows = rowsOfText[text];
+            if (rows.isEmpty()) order << text;
+            rows << row;
+        }
+        store->cells.reserve(m_store->cells.size());
+        for (const QString& text : std::as_const(order)) {
+            const qsizetype begin = store->rowCount();
+            for (qsizetype row : std::as_const(rowsOfText[text])) {
+                const auto first = m_store->cells.begin() + row * m_store->fieldCount;
+                store->cells.insert(store->cells.end(), first, first + m_store->fieldCount);
+            }
+            groups.spans.insert(text, {begin, store->rowCount()});
+        }
+    }
+    const qsizetype count = store->rowCount();
+    groups.all = Recordset(std::move(store), 0, count);
+    return groups;
+}
+
+Recordset Recordset::Groups::recordsetOf(const QVariant& value) const {
+    const auto span = value.isNull() ? spans.constEnd() : spans.constFind(keyText(value));
+    if (span == spans.constEnd()) return Recordset(all.m_store, 0, 0);
+    return Recordset(all.m_store, span->first, span->second);
 }
 
 }  // namespace brindle

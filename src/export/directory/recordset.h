@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/result.h"
 
@@ -16,6 +18,10 @@ namespace brindle {
 // The rows of one statement, fetched whole when it runs, so RecordCount() is exact and
 // positioning happens in memory. Field names are found without regard to case; a database
 // Null stays a null QVariant, distinct from an empty text. Rows keep the database's order.
+//
+// Stored compactly: every distinct value once, in a pool shared by the recordsets cut from
+// the same rows, and each cell as a 4-byte reference into it. Copies and row ranges share
+// the storage, so a look-up that hands out a range of a table read once costs no copy.
 class Recordset {
 public:
     Recordset() = default;
@@ -23,15 +29,18 @@ public:
     // Reads every row of an executed query.
     static Result<Recordset> fetchAll(QSqlQuery& query);
 
-    int RecordCount() const { return static_cast<int>(m_rows.size()); }
-    bool AtEOF() const { return m_position >= m_rows.size(); }
-    void MoveFirst() { m_position = 0; }
+    // Builds a recordset from rows in memory (tests and cached look-ups).
+    static Recordset fromRows(QStringList fieldNames, QList<QVariantList> rows);
+
+    int RecordCount() const { return static_cast<int>(m_end - m_begin); }
+    bool AtEOF() const { return m_position >= m_end; }
+    void MoveFirst() { m_position = m_begin; }
     void MoveNext() {
         if (!AtEOF()) ++m_position;
     }
-    qsizetype position() const { return m_position; }
+    qsizetype position() const { return m_position - m_begin; }
 
-    const QStringList& fieldNames() const { return m_fieldNames; }
+    const QStringList& fieldNames() const;
     bool hasField(QStringView name) const { return fieldIndex(name) >= 0; }
 
     // The named field of the current row. An Error when there is no such field or the
@@ -43,26 +52,44 @@ public:
     // Returns !AtEOF().
     bool Find(QStringView name, const QVariant& wanted);
 
+    // Builds an in-memory index on one field so that Find on it no longer scans.
+    void indexField(QStringView name);
+
     // The rows for which `keep` is true, in order, as a recordset of their own standing on
     // its first row; `keep` sees a recordset standing on each row in turn.
     Recordset filtered(const std::function<bool(const Recordset&)>& keep) const;
 
-    // Builds an in-memory index on one field so that Find on it no longer scans.
-    void indexField(QStringView name);
-
-    // Builds a recordset from rows in memory (tests and cached look-ups).
-    static Recordset fromRows(QStringList fieldNames, QList<QVariantList> rows);
+    // The same rows regrouped by the text of one field, for look-ups by that field: each
+    // distinct non-Null text maps to its rows, contiguous and in their original order.
+    // Grouping shares the values; `recordsetOf` cuts a recordset of one group.
+    struct Groups;
+    Groups groupedBy(QStringView field) const;
 
 private:
-    int fieldIndex(QStringView name) const;
+    struct Store;
 
-    QStringList m_fieldNames;
-    QHash<QString, int> m_fieldByFoldedName;
-    QList<QVariantList> m_rows;
+    Recordset(std::shared_ptr<const Store> store, qsizetype begin, qsizetype end);
+    int fieldIndex(QStringView name) const;
+    const QVariant& cell(qsizetype row, int field) const;
+
+    std::shared_ptr<const Store> m_store;
+    qsizetype m_begin = 0;
+    qsizetype m_end = 0;
     qsizetype m_position = 0;
 
     int m_indexedField = -1;
-    QHash<QString, QList<qsizetype>> m_index;  // text of the field -> rows, ascending
+    std::shared_ptr<const QHash<QString, QList<qsizetype>>> m_index;  // field text -> rows, ascending
+
+    friend struct Groups;
+};
+
+struct Recordset::Groups {
+    // The rows whose field had the value's text; an empty recordset with the same fields
+    // for a text no row had, and for a Null, which matches no row.
+    Recordset recordsetOf(const QVariant& value) const;
+
+    Recordset all;                                          // the regrouped rows
+    QHash<QString, std::pair<qsizetype, qsizetype>> spans;  // text -> [begin, end)
 };
 
 }  // namespace brindle

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "export/catalogue.h"
-#include "export/directory/query_lookup.h"
+#include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
 #include "platform/stop_signals.h"
@@ -99,8 +99,8 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
     options.outputPath = path;
     options.selectedEntries = commandLine.selectedEntries(dataItemListEntries(strings));
     options.progressMaximum = static_cast<int>(qMin<qint64>(session.subscriberCount, INT_MAX));
-    QueryLookup lookup(*session.directory);
-    ExportRun run(session.exportEnvironment(lookup, strings), options);
+    const auto lookup = makeDirectoryLookup(*session.directory, session.tables);
+    ExportRun run(session.exportEnvironment(*lookup, strings), options);
     // Caught only from here on: until the run begins, a stop signal simply ends the program.
     stop_signals::install();
     SignalObserver observer;
