@@ -229,25 +229,35 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
     const int field = fieldIndex(name);
     if (field >= 0) {
         // Rows of one text together, each group in the original order, groups in the order
-        // their first rows came.
-        QHash<QString, QList<qsizetype>> rowsOfText;
-        QStringList order;
+        // their first rows came: a counting sort, without a list per group.
+        QHash<QString, qsizetype> groupOfText;
+        QList<qsizetype> sizes;
+        std::vector<qsizetype> groupOfRow(std::size_t(m_end - m_begin), -1);
         for (qsizetype row = m_begin; row < m_end; ++row) {
             const QVariant& value = cell(row, field);
             if (value.isNull()) continue;
-            const QString text = keyText(value);
-            auto& rows = rowsOfText[text];
-            if (rows.isEmpty()) order << text;
-            rows << row;
-        }
-        store->cells.reserve(m_store->cells.size());
-        for (const QString& text : std::as_const(order)) {
-            const qsizetype begin = store->rowCount();
-            for (qsizetype row : std::as_const(rowsOfText[text])) {
-                const auto first = m_store->cells.begin() + row * m_store->fieldCount;
-                store->cells.insert(store->cells.end(), first, first + m_store->fieldCount);
+            auto group = groupOfText.constFind(keyText(value));
+            if (group == groupOfText.constEnd()) {
+                group = groupOfText.insert(keyText(value), sizes.size());
+                sizes << 0;
             }
-            groups.spans.insert(text, {begin, store->rowCount()});
+            ++sizes[*group];
+            groupOfRow[std::size_t(row - m_begin)] = *group;
+        }
+        QList<qsizetype> next(sizes.size());
+        for (qsizetype group = 1; group < sizes.size(); ++group)
+            next[group] = next[group - 1] + sizes[group - 1];
+        for (auto text = groupOfText.cbegin(); text != groupOfText.cend(); ++text) {
+            groups.spans.insert(text.key(), {next[*text], next[*text] + sizes[*text]});
+        }
+        const std::size_t width = std::size_t(m_store->fieldCount);
+        store->cells.resize(std::size_t(next.isEmpty() ? 0 : next.last() + sizes.last()) * width);
+        for (qsizetype row = m_begin; row < m_end; ++row) {
+            const qsizetype group = groupOfRow[std::size_t(row - m_begin)];
+            if (group < 0) continue;
+            const auto first = m_store->cells.begin() + row * m_store->fieldCount;
+            std::copy(first, first + m_store->fieldCount,
+                      store->cells.begin() + next[group]++ * qsizetype(width));
         }
     }
     const qsizetype count = store->rowCount();
