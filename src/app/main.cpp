@@ -7,7 +7,11 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "localize/language_codes.h"
+#include "localize/language_pack.h"
+#include "localize/languages.h"
 #include "localize/localizer.h"
+#include "platform/fixed_paths.h"
 #include "platform/stop_signals.h"
 #include "platform/version.h"
 #include "ui/frm_main.h"
@@ -51,6 +55,9 @@ int runWindow(int argc, char** argv) {
     brindle::Localizer strings(&messageBoxes);
     brindle::FrmMain window(strings, messageBoxes);
     messageBoxes.setParent(&window);
+    brindle::Languages languages(strings, brindle::programFolder(), brindle::programName(),
+                                 brindle::userDefaultLangId(QLocale::system()), brindle::loadLanguagePack);
+    window.setLanguages(&languages);
 
     // A stop signal acts as Exit does: a run stops before its next subscriber and leaves no
     // partial output. Watched from the start, so that it is never lost.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 namespace brindle {
@@ -15,5 +16,16 @@ QString GetLanguageCode(qint32 langId);
 // The locale id of a language pack's three-letter code. Codes compare exactly (upper case);
 // any code not in the packs' table, Windows' own included, gives 1033.
 qint32 LangIdFromCode(const QString& code);
+
+// The English display name of a locale id, as the system gives it ("German (Germany)"),
+// "English (TDD/TTY)" for 33801, "(error)" for an id without a locale here.
+QString GetLanguageName(qint32 langId);
+
+// GetLanguageName of LangIdFromCode.
+QString LanguageNameFromCode(const QString& code);
+
+// The locale id of the user's language: the locale's own one where it has one, else the first
+// of its language; 1033 for the C and POSIX locales and for a language without a locale here.
+qint32 userDefaultLangId(const QLocale& locale);
 
 }  // namespace brindle

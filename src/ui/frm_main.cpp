@@ -20,6 +20,7 @@
 #include "platform/notifier.h"
 #include "platform/stop_signals.h"
 #include "startup/startup.h"
+#include "ui/frm_about.h"
 #include "update/home_page.h"
 #include "update/test_script.h"
 
@@ -43,6 +44,18 @@ FrmMain::FrmMain(Localizer& strings, Notifier& notifier) : m_strings(strings), m
     connect(m_cmdStart, &QPushButton::clicked, this, &FrmMain::cmdStart_Click);
     connect(m_cmdExit, &QPushButton::clicked, this, &FrmMain::ExitApplication);
     connect(m_mnuExit, &QAction::triggered, this, &FrmMain::ExitApplication);
+    connect(m_about, &QAction::triggered, this, &FrmMain::mnuAbout_Click);
+}
+
+void FrmMain::setLanguages(Languages* languages) {
+    m_languages = languages;
+    m_about->setEnabled(languages != nullptr && !m_running);
+}
+
+void FrmMain::mnuAbout_Click() {
+    if (!m_languages) return;
+    if (!m_frmAbout) m_frmAbout = new FrmAbout(m_strings, *m_languages, this);
+    m_frmAbout->exec();
 }
 
 FrmMain::~FrmMain() = default;

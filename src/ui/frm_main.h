@@ -16,6 +16,8 @@ class QRadioButton;
 
 namespace brindle {
 
+class FrmAbout;
+class Languages;
 class Localizer;
 class Notifier;
 struct ExportOptions;
@@ -38,8 +40,14 @@ public:
     bool Form_Load();
 
     // Applies every caption from the resource strings, resets the output path and refills
-    // the subscriber-type box.
-    void frmMain_Auto_Init();
+    // the subscriber-type box. Called by name on a language switch.
+    Q_INVOKABLE void frmMain_Auto_Init();
+
+    // The program's languages, for the About window; without them About stays disabled.
+    void setLanguages(Languages* languages);
+
+    // Shows the About window modally, creating it the first time.
+    void mnuAbout_Click();
 
     // Ends the program at once; a run in progress stops before its next subscriber and
     // leaves no partial output file.
@@ -65,6 +73,8 @@ private:
 
     Localizer& m_strings;
     Notifier& m_notifier;
+    Languages* m_languages = nullptr;
+    FrmAbout* m_frmAbout = nullptr;
     std::unique_ptr<Session> m_session;
     bool m_running = false;
     bool m_exitRequested = false;

@@ -1,4 +1,5 @@
 // The Start command: reads the window's options, runs one export and reports its end.
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -83,6 +84,8 @@ void FrmMain::cmdStart_Click() {
 
     m_running = true;
     m_cmdStart->setEnabled(false);
+    // No language switch under a run: the lines would change their columns part way.
+    m_about->setEnabled(false);
     m_progressBar->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto lookup = makeDirectoryLookup(*m_session->directory, m_session->tables);
@@ -94,6 +97,7 @@ void FrmMain::cmdStart_Click() {
     QApplication::restoreOverrideCursor();
     m_cmdStart->setEnabled(true);
     m_running = false;
+    m_about->setEnabled(m_languages != nullptr);
 
     if (m_exitRequested) {
         QApplication::exit(m_exitCode);
