@@ -30,37 +30,39 @@ QLabel* label(QWidget* parent, const char* name, const QRect& geometry) {
     return created;
 }
 
-// The maker's mark: a ring with a stylised K.
-QPixmap makerLogo() {
+// A 48-pixel logo drawn by `draw` on a transparent ground.
+template <typename Draw>
+QPixmap drawnLogo(Draw draw) {
     QPixmap pixmap(48, 48);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter);
+    return pixmap;
+}
+
+// The maker's mark: a ring with a stylised K.
+void drawMakerLogo(QPainter& painter) {
     painter.setPen(QPen(QColor(0x1f, 0x4e, 0x79), 4));
     painter.drawEllipse(QRectF(4, 4, 40, 40));
     painter.setPen(QPen(QColor(0xc0, 0x50, 0x20), 5, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(18, 13), QPointF(18, 35));
     painter.drawLine(QPointF(19, 24), QPointF(31, 13));
     painter.drawLine(QPointF(21, 23), QPointF(31, 35));
-    return pixmap;
 }
 
 // The host's mark: sound waves leaving a point.
-QPixmap hostLogo() {
-    QPixmap pixmap(48, 48);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x2e, 0x7d, 0x32));
+void drawHostLogo(QPainter& painter) {
+    const QColor green(0x2e, 0x7d, 0x32);
+    painter.setBrush(green);
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QRectF(6, 20, 8, 8));
     painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(green, 3, Qt::SolidLine, Qt::RoundCap));
     for (int ring = 1; ring <= 3; ++ring) {
-        painter.setPen(QPen(QColor(0x2e, 0x7d, 0x32), 3, Qt::SolidLine, Qt::RoundCap));
         const qreal radius = 8.0 * ring + 4;
         painter.drawArc(QRectF(10 - radius, 24 - radius, 2 * radius, 2 * radius), -50 * 16, 100 * 16);
     }
-    return pixmap;
 }
 
 }  // namespace
@@ -71,9 +73,9 @@ FrmAbout::FrmAbout(Localizer& strings, Languages& languages, QWidget* parent)
     setFixedSize(twipsToPixels(5880), twipsToPixels(3960));
 
     auto* kestromLogo = label(this, "picKestromLogo", twipRect(240, 240, 720, 720));
-    kestromLogo->setPixmap(makerLogo());
+    kestromLogo->setPixmap(drawnLogo(drawMakerLogo));
     auto* halvernLogo = label(this, "picHalvernLogo", twipRect(240, 1200, 720, 720));
-    halvernLogo->setPixmap(hostLogo());
+    halvernLogo->setPixmap(drawnLogo(drawHostLogo));
 
     m_lblKestromAddress1 = label(this, "lblKestromAddress1", twipRect(1200, 240, 4400, 285));
     QFont title = m_lblKestromAddress1->font();
