@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 #include "export/catalogue.h"
 #include "export/export_options.h"
@@ -21,8 +23,10 @@
 #include "platform/stop_signals.h"
 #include "startup/startup.h"
 #include "ui/frm_about.h"
+#include "ui/frm_help.h"
 #include "update/home_page.h"
 #include "update/test_script.h"
+#include "update/update_check.h"
 
 namespace brindle {
 
@@ -45,11 +49,34 @@ FrmMain::FrmMain(Localizer& strings, Notifier& notifier) : m_strings(strings), m
     connect(m_cmdExit, &QPushButton::clicked, this, &FrmMain::ExitApplication);
     connect(m_mnuExit, &QAction::triggered, this, &FrmMain::ExitApplication);
     connect(m_about, &QAction::triggered, this, &FrmMain::mnuAbout_Click);
+    connect(m_help, &QAction::triggered, this, &FrmMain::mnuHelp_Click);
+    connect(m_mnuCheckForUpdatedVersion, &QAction::triggered, this,
+            &FrmMain::mnuCheckForUpdatedVersion_Click);
+    connect(m_cmdBrowse, &QPushButton::clicked, this, &FrmMain::cmdBrowse_Click);
 }
 
 void FrmMain::setLanguages(Languages* languages) {
     m_languages = languages;
     m_about->setEnabled(languages != nullptr && !m_running);
+    m_help->setEnabled(languages != nullptr);
+}
+
+void FrmMain::mnuHelp_Click() {
+    if (!m_frmHelp) {
+        m_frmHelp = new FrmHelp(m_strings, programFolder(), this);
+        m_frmHelp->setWindowModality(Qt::ApplicationModal);
+    }
+    m_frmHelp->show();
+    m_frmHelp->raise();
+    m_frmHelp->activateWindow();
+}
+
+void FrmMain::mnuCheckForUpdatedVersion_Click() {
+    m_mnuCheckForUpdatedVersion->setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    checkForUpdatedVersion_Foreground(m_notifier, &QDesktopServices::openUrl);
+    unsetCursor();
+    m_mnuCheckForUpdatedVersion->setEnabled(true);
 }
 
 void FrmMain::mnuAbout_Click() {
@@ -100,12 +127,17 @@ void FrmMain::frmMain_Auto_Init() {
     m_menuHelp->setTitle(text(24));
     m_help->setText(text(24));
     m_about->setText(text(2));
-    m_cmbSubscriberType->clear();
-    for (const SubscriberType& type : kSubscriberTypes)
-        m_cmbSubscriberType->addItem(text(type.textId), type.typeCode);
+    {
+        const QSignalBlocker quiet(m_cmbSubscriberType);
+        m_cmbSubscriberType->clear();
+        for (const SubscriberType& type : kSubscriberTypes)
+            m_cmbSubscriberType->addItem(text(type.textId), type.typeCode);
+    }
     m_frameSubscriberType->setTitle(text(111));
     m_mnuCheckForUpdatedVersion->setText(text(113));
+    // Selecting the first entry runs the type box's handler, once per refill.
     m_cmbSubscriberType->setCurrentIndex(0);
+    cmbSubscriberType_Click();
 }
 
 void FrmMain::fillDataItems() {

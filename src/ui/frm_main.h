@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -17,6 +18,7 @@ class QRadioButton;
 namespace brindle {
 
 class FrmAbout;
+class FrmHelp;
 class Languages;
 class Localizer;
 class Notifier;
@@ -49,6 +51,13 @@ public:
     // Shows the About window modally, creating it the first time.
     void mnuAbout_Click();
 
+    // Shows the help window, modally, creating it the first time.
+    void mnuHelp_Click();
+
+    // Asks the tools web site whether a newer version exists, with the hourglass meanwhile;
+    // the item cannot be chosen again until the answer is in.
+    void mnuCheckForUpdatedVersion_Click();
+
     // Ends the program at once; a run in progress stops before its next subscriber and
     // leaves no partial output file.
     void ExitApplication();
@@ -59,22 +68,47 @@ public:
     // A stop signal: acts as Exit does, and the program ends with 128 plus its number.
     void stopBySignal(int signal);
 
+    // Lets the user pick the output file and probes the name without harm: an existing file
+    // keeps its contents. A name under four characters, or one that cannot be written, is
+    // refused with "Invalid file name!" and the old path stays; so does a cancelled choice.
+    void cmdBrowse_Click();
+
+    // Where Browse asks for a name (a file dialog); tests put their own answer there. An empty
+    // answer is a cancel.
+    using FileChooser = std::function<QString(const QString& title, const QString& suggestion)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+
+    // Keeps the window at its one width and at least its designed height, and lets the list
+    // of data items take every extra line. A maximized window becomes a normal one at the top
+    // left, as tall as the screen.
+    void Form_Resize();
+
+    // Reads the subscriber table again and shows its count (with the sign position) and
+    // whether Start can be pressed; runs after a language switch refills the type box.
+    void cmbSubscriberType_Click();
+
     Session* session() const { return m_session.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
     void buildMenus();
     void fillDataItems();
+    void setOptionsEnabled(bool enabled);
+    void openForViewing(const QString& path);
     ExportOptions exportOptions() const;
     class WindowObserver;
 
     Localizer& m_strings;
     Notifier& m_notifier;
     Languages* m_languages = nullptr;
+    FileChooser m_chooseFile;
     FrmAbout* m_frmAbout = nullptr;
+    FrmHelp* m_frmHelp = nullptr;
     std::unique_ptr<Session> m_session;
     bool m_running = false;
     bool m_exitRequested = false;

@@ -30,8 +30,9 @@ Widget* place(QWidget* parent, const char* name, QRect geometry) {
 void FrmMain::buildControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
-    client->setFixedSize(twipsToPixels(5160), twipsToPixels(6990));
     setCentralWidget(client);
+    // The designed height: 8085 twips with the title bar, the menu and the borders.
+    resize(twipsToPixels(5280), twipsToPixels(8085 - 705) + menuBar()->sizeHint().height());
 
     m_frameWriteDataTo = place<QGroupBox>(client, "frameWriteDataTo", twipRect(60, 120, 5055, 735));
     m_txtOutputPath = place<QLineEdit>(m_frameWriteDataTo, "txtOutputPath", twipRect(60, 360, 3795, 285));
@@ -96,9 +97,8 @@ void FrmMain::buildMenus() {
     m_mnuCheckForUpdatedVersion = m_menuHelp->addAction(QString());
     m_mnuCheckForUpdatedVersion->setObjectName(QStringLiteral("mnuCheckForUpdatedVersion"));
 
-    // The help, About and update windows come with their own change; until then their
-    // entries are shown but cannot be chosen.
-    for (QAction* action : {m_help, m_about, m_mnuCheckForUpdatedVersion}) action->setEnabled(false);
+    // Help and About need the program's folder and languages (setLanguages()).
+    for (QAction* action : {m_help, m_about}) action->setEnabled(false);
 }
 
 }  // namespace brindle

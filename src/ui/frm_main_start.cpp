@@ -1,7 +1,6 @@
 // The Start command: reads the window's options, runs one export and reports its end.
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -9,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QUrl>
 
 #include "export/columns/field_text.h"
 #include "export/directory/make_lookup.h"
@@ -28,22 +26,19 @@ constexpr int kErrorsEncounteredId = 1;
 constexpr int kNothingSelectedId = 36;
 constexpr int kRepaintIntervalMs = 40;
 
-void openInDefaultApplication(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
 }  // namespace
 
 // Keeps the window alive while the export runs on the window's own thread: shows progress and
 // lets the window repaint and take clicks every few hundredths of a second.
 class FrmMain::WindowObserver final : public RunObserver {
 public:
-    explicit WindowObserver(FrmMain& window) : m_window(window) { m_sincePump.start(); }
+    explicit WindowObserver(FrmMain& window) : m_window(window) {}
 
     void progressed(int value) override { m_window.m_progressBar->setValue(value); }
 
     std::optional<QString> stopRequested() override {
-        if (m_sincePump.elapsed() >= kRepaintIntervalMs) {
+        // At once before the first subscriber, so that the window shows the run has begun.
+        if (!m_sincePump.isValid() || m_sincePump.elapsed() >= kRepaintIntervalMs) {
             QCoreApplication::processEvents();
             m_sincePump.restart();
         }
@@ -84,8 +79,10 @@ void FrmMain::cmdStart_Click() {
 
     m_running = true;
     m_cmdStart->setEnabled(false);
-    // No language switch under a run: the lines would change their columns part way.
+    // No language switch under a run: the lines would change their columns part way. The
+    // options are read once at the start, so changing them could not take effect either.
     m_about->setEnabled(false);
+    setOptionsEnabled(false);
     m_progressBar->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto lookup = makeDirectoryLookup(*m_session->directory, m_session->tables);
@@ -98,6 +95,7 @@ void FrmMain::cmdStart_Click() {
     m_cmdStart->setEnabled(true);
     m_running = false;
     m_about->setEnabled(m_languages != nullptr);
+    setOptionsEnabled(true);
 
     if (m_exitRequested) {
         QApplication::exit(m_exitCode);
@@ -110,9 +108,9 @@ void FrmMain::cmdStart_Click() {
     const QString complete = m_strings.myLoadResString(kOutputCompleteId) +
                              numberWithSignPosition(summary->errorCount) +
                              m_strings.myLoadResString(kErrorsEncounteredId);
-    if (m_notifier.confirm(complete, Notifier::Answers::OkCancel)) openInDefaultApplication(summary->logPath);
+    if (m_notifier.confirm(complete, Notifier::Answers::OkCancel)) openForViewing(summary->logPath);
     if (m_notifier.confirm(QStringLiteral("View the CSV file now?"), Notifier::Answers::YesNo)) {
-        openInDefaultApplication(summary->outputPath);
+        openForViewing(summary->outputPath);
     }
 }
 

@@ -183,7 +183,11 @@ private slots:
     void aSecondRunOnTheSameLogRefusesAndTheFirstLogStaysWhole() {
         QProcess first;
         QVERIFY(startLargeRun(first, out("large.csv")));
+        // Held still in the middle of its run, however fast the machine, while the second starts.
+        const auto firstPid = static_cast<pid_t>(first.processId());
+        QCOMPARE(::kill(firstPid, SIGSTOP), 0);
         const ProcessOutcome second = runBrindle(environment(m_host), {"Alias", "/f:" + out("small.csv")});
+        QCOMPARE(::kill(firstPid, SIGCONT), 0);
         QCOMPARE(second.exitCode, 1);
         QVERIFY2(second.err.contains("another export is writing the error log"), qPrintable(second.err));
         QVERIFY(!QFile::exists(out("small.csv")));

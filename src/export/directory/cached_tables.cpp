@@ -41,6 +41,16 @@ Result<void> CachedTables::OpenDirectoryTables(DirectoryConnection& connection) 
     return {};
 }
 
+Result<void> CachedTables::reopenSubscribers(DirectoryConnection& connection) {
+    std::optional<Recordset> fresh;
+    if (auto opened = openTable(fresh, connection, QStringLiteral("Select * from vw_Subscriber"), true);
+        !opened) {
+        return opened;
+    }
+    m_subscribers = std::move(fresh);
+    return {};
+}
+
 void CachedTables::CloseDirectoryTables() {
     m_callHandlers.reset();
     m_subscribers.reset();

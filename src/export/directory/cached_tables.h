@@ -20,6 +20,10 @@ public:
     Result<void> OpenDirectoryTables(DirectoryConnection& connection);
     void CloseDirectoryTables();
 
+    // Reads the subscriber table again, with what the directory holds now. On a failure the
+    // table read before stays.
+    Result<void> reopenSubscribers(DirectoryConnection& connection);
+
     bool isOpen() const;
 
     // Only valid while open.

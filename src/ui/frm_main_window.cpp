@@ -1,0 +1,141 @@
+// The main window's side roads: choosing the output file, the window's shape, and the
+// subscriber table read again after a language switch.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QUrl>
+
+#include "export/columns/field_text.h"
+#include "localize/localizer.h"
+#include "platform/fixed_paths.h"
+#include "platform/notifier.h"
+#include "startup/startup.h"
+#include "ui/frm_main.h"
+#include "ui/twips.h"
+
+namespace brindle {
+
+namespace {
+
+constexpr int kSelectLocationId = 48;
+constexpr int kInvalidFileNameId = 26;
+
+// The window's designed measures, in twips. Its height counts, as on the host platform, the
+// title bar, the menu and the borders: 705 twips more than the area below the menu.
+constexpr int kWindowWidth = 5280;
+constexpr int kMinimumHeight = 6525;
+constexpr int kNonClientHeight = 705;
+
+constexpr int twipsOf(int pixels) {
+    return pixels * 15;
+}
+
+// Whether `path` can be the output file, found out without harm: an existing regular file is
+// opened for appending and closed, unchanged; a new name is created and removed again.
+bool probeOutputName(const QString& path) {
+    const QFileInfo info(path);
+    QFile file(path);
+    if (info.exists()) return info.isFile() && file.open(QIODevice::Append);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+    file.close();
+    return file.remove();
+}
+
+}  // namespace
+
+void FrmMain::cmdBrowse_Click() {
+    const QString title = m_strings.myLoadResString(kSelectLocationId);
+    const QString chosen =
+        m_chooseFile
+            ? m_chooseFile(title, defaultOutputPath())
+            : QFileDialog::getSaveFileName(this, title, defaultOutputPath(), QStringLiteral("All Files (*)"),
+                                           nullptr, QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty()) return;
+    if (chosen.size() < 4 || !probeOutputName(chosen)) {
+        m_notifier.inform(m_strings.myLoadResString(kInvalidFileNameId));
+        return;
+    }
+    m_txtOutputPath->setText(chosen);
+}
+
+void FrmMain::Form_Resize() {
+    if (isMinimized()) return;
+    setFixedWidth(twipsToPixels(kWindowWidth));
+    const int menuHeight = menuBar()->height();
+    setMinimumHeight(twipsToPixels(kMinimumHeight - kNonClientHeight) + menuHeight);
+    const int height = twipsOf(this->height() - menuHeight) + kNonClientHeight;
+    // The list takes every line the window gains; what follows it moves down with it.
+    const int listHeight = height - 5370;
+    m_frameListBox->resize(m_frameListBox->width(), twipsToPixels(listHeight));
+    m_lstDataItems->resize(m_lstDataItems->width(), twipsToPixels(listHeight - 405));
+    m_frameProgress->move(m_frameProgress->x(), m_frameListBox->geometry().bottom() + 1 + twipsToPixels(105));
+    const int buttonsTop = twipsToPixels(height - 1200);
+    m_cmdStart->move(m_cmdStart->x(), buttonsTop);
+    m_cmdExit->move(m_cmdExit->x(), buttonsTop);
+    centralWidget()->setFixedHeight(qMax(0, this->height() - menuBar()->height()));
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMaximized()) return;
+    // A window of one width is never maximized: it goes to the top left, as tall as the screen.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
+    QMetaObject::invokeMethod(
+        this,
+        [this, screen] {
+            showNormal();
+            move(screen.topLeft());
+            resize(width(), screen.height());
+        },
+        Qt::QueuedConnection);
+}
+
+void FrmMain::cmbSubscriberType_Click() {
+    // The caption routine selects the first entry during start-up too, before there is a
+    // window to show anything in.
+    if (!isVisible() || !m_session) return;
+    if (auto reopened = m_session->tables.reopenSubscribers(*m_session->directory); !reopened) {
+        m_notifier.inform(
+            QStringLiteral("(error):%1 (%2) in procedure cmbSubscriberType_Click of Form frmMain")
+                .arg(reopened.error().number)
+                .arg(reopened.error().message));
+        return;
+    }
+    m_progressBar->setValue(0);
+    const int count = m_session->tables.subscribers().RecordCount();
+    m_lblSubscriberCount->setText(numberWithSignPosition(count));
+    m_cmdStart->setEnabled(count > 0);
+    if (count > 0) m_progressBar->setMaximum(count);
+}
+
+void FrmMain::setOptionsEnabled(bool enabled) {
+    for (QWidget* control : std::initializer_list<QWidget*>{m_frameSeperateWith, m_frameUseQuotes,
+                                                            m_lstDataItems, m_cmdBrowse, m_txtOutputPath}) {
+        control->setEnabled(enabled);
+    }
+}
+
+void FrmMain::openForViewing(const QString& path) {
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
+    m_notifier.inform(QStringLiteral("There is no application here to show %1; open it yourself.").arg(path));
+}
+
+}  // namespace brindle

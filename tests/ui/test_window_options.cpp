@@ -1,0 +1,197 @@
+// The main window's side roads, offscreen: choosing the output file, its shape, the type box's
+// count after a language switch, and what a run locks while it goes.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "hostbuilder/host_builder.h"
+#include "hostbuilder/sample_host.h"
+#include "localize/localizer.h"
+#include "support/recording_notifier.h"
+#include "ui/frm_main.h"
+
+using namespace brindle;
+using brindle::fixture::HostBuilder;
+
+namespace {
+
+int twips(int pixels) {
+    return pixels * 15;
+}
+
+// The window's height as the host platform counts it: title bar, menu and borders included,
+// 705 twips above the area below the menu.
+int windowHeight(const FrmMain& window) {
+    return twips(window.height() - window.menuBar()->height()) + 705;
+}
+
+}  // namespace
+
+class WindowOptionsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_host;
+    QTemporaryDir m_home;
+
+    struct Window {
+        testing::RecordingNotifier notifier{true};
+        Localizer strings{&notifier};
+        FrmMain frm{strings, notifier};
+        Window() {
+            if (!frm.Form_Load()) qFatal("the main window did not load");
+        }
+        template <typename T>
+        T* find(const char* name) {
+            return frm.findChild<T*>(name);
+        }
+    };
+
+private slots:
+    void initTestCase() {
+        HostBuilder host;
+        for (const char* alias : {"jsmith", "akim", "lee"}) host.subscriber(alias);
+        QVERIFY(host.write(m_host.path()).ok());
+        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        qputenv("HOME", m_home.path().toUtf8());
+    }
+
+    void browseTakesOnlyANameThatCanBeWritten_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("accepted");
+        QTest::addRow("cancelled") << "" << false;
+        QTest::addRow("three characters") << "/ab" << false;
+        QTest::addRow("an existing file") << "%home/existing.csv" << true;
+        QTest::addRow("a new name") << "%home/new.csv" << true;
+        QTest::addRow("a folder") << "%home" << false;
+        QTest::addRow("a folder that cannot be written") << "/proc/brindle.csv" << false;
+        QTest::addRow("a missing folder") << "%home/no/such/out.csv" << false;
+    }
+    void browseTakesOnlyANameThatCanBeWritten() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, accepted);
+        chosen.replace("%home", m_home.path());
+        QFile existing(m_home.filePath("existing.csv"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("yesterday\r\n");
+        existing.close();
+        Window window;
+        auto* path = window.find<QLineEdit>("txtOutputPath");
+        const QString before = path->text();
+        QString asked;
+        window.frm.setFileChooser([&](const QString& title, const QString&) {
+            asked = title;
+            return chosen;
+        });
+        window.frm.cmdBrowse_Click();
+        QCOMPARE(asked, QString("Select Location of Output File"));
+        QCOMPARE(path->text(), accepted ? chosen : before);
+        const bool refused = !accepted && !chosen.isEmpty();
+        QCOMPARE(window.notifier.messages, refused ? QStringList{"Invalid file name!"} : QStringList());
+        QCOMPARE(QFile::exists(m_home.filePath("new.csv")), false);
+        QFile kept(m_home.filePath("existing.csv"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("yesterday\r\n"));
+    }
+
+    void keepsItsWidthAndGivesTheListEveryExtraLine() {
+        Window window;
+        window.frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
+        window.frm.resize(100, 100);
+        QCOMPARE(twips(window.frm.width()), 5280);
+        QVERIFY(qAbs(windowHeight(window.frm) - 6525) < 15);
+        window.frm.resize(900, 760);
+        const int height = windowHeight(window.frm);
+        QCOMPARE(twips(window.frm.width()), 5280);
+        auto* frame = window.find<QGroupBox>("frameListBox");
+        auto* list = window.find<QListWidget>("lstDataItems");
+        auto* progress = window.find<QGroupBox>("frameProgress");
+        auto* start = window.find<QPushButton>("cmdStart");
+        // The designed distances, read back in twips to within a pixel's rounding.
+        QVERIFY(qAbs(twips(frame->height()) - (height - 5370)) < 15);
+        QVERIFY(qAbs(twips(list->height()) - (height - 5370 - 405)) < 15);
+        QVERIFY(qAbs(twips(progress->y()) - twips(frame->geometry().bottom() + 1) - 105) < 15);
+        QVERIFY(qAbs(twips(start->y()) - (height - 1200)) < 15);
+        QCOMPARE(window.find<QPushButton>("cmdExit")->y(), start->y());
+        QVERIFY(start->geometry().bottom() < window.frm.centralWidget()->height());
+        QVERIFY(list->geometry().bottom() < frame->height());
+        QVERIFY(window.frm.grab().save(QDir(qEnvironmentVariable("BRINDLE_SCREENSHOT_DIR", "screenshots"))
+                                           .filePath("main-window-tall.png")));
+    }
+
+    void maximizingGivesATallNormalWindowAtTheTopLeft() {
+        Window window;
+        window.frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
+        window.frm.showMaximized();
+        const QRect screen = window.frm.screen()->availableGeometry();
+        QTRY_VERIFY(!window.frm.isMaximized() && window.frm.height() == screen.height());
+        QCOMPARE(window.frm.pos(), screen.topLeft());
+        QCOMPARE(twips(window.frm.width()), 5280);
+    }
+
+    void aLanguageSwitchReadsTheCountAgain() {
+        Window window;
+        auto* count = window.find<QLabel>("lblSubscriberCount");
+        QCOMPARE(count->text(), QString("3"));
+        window.frm.frmMain_Auto_Init();
+        QCOMPARE(count->text(), QString("3"));  // not shown yet: nothing is read
+        window.frm.show();
+        window.frm.frmMain_Auto_Init();
+        QCOMPARE(count->text(), QString(" 3"));
+        QVERIFY(window.find<QPushButton>("cmdStart")->isEnabled());
+    }
+
+    void anEmptySubscriberViewDisablesStartAfterASwitch() {
+        QTemporaryDir empty;
+        QVERIFY(HostBuilder().write(empty.path()).ok());
+        qputenv("BRINDLE_HOST", empty.path().toUtf8());
+        Window window;
+        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        window.frm.show();
+        window.frm.frmMain_Auto_Init();
+        QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), QString(" 0"));
+        QVERIFY(!window.find<QPushButton>("cmdStart")->isEnabled());
+    }
+
+    void aRunLocksItsOptionsAndSaysWhenNothingCanShowTheFiles() {
+        QTemporaryDir bigHost;
+        HostBuilder builder;
+        fixture::generateSample(builder, 1500, 3);
+        QVERIFY(builder.write(bigHost.path()).ok());
+        qputenv("BRINDLE_HOST", bigHost.path().toUtf8());
+        Window window;
+        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        window.find<QListWidget>("lstDataItems")->item(0)->setSelected(true);
+        const QString output = m_home.filePath("locked.csv");
+        window.find<QLineEdit>("txtOutputPath")->setText(output);
+        QList<bool> enabledDuringRun;
+        QTimer::singleShot(0, &window.frm, [&] {
+            for (const char* name : {"lstDataItems", "cmdBrowse", "frameSeperateWith", "frameUseQuotes"})
+                enabledDuringRun << window.frm.findChild<QWidget*>(name)->isEnabled();
+        });
+        window.frm.cmdStart_Click();
+        QCOMPARE(enabledDuringRun, QList<bool>(4, false));
+        QVERIFY(window.find<QListWidget>("lstDataItems")->isEnabled());
+        QVERIFY(window.find<QPushButton>("cmdBrowse")->isEnabled());
+        // Offscreen there is no application to show a file: the user is told where it is.
+        const QString log = QDir(m_home.path()).filePath("BrindleErrors.log");
+        QCOMPARE(window.notifier.messages.size(), 2);
+        QVERIFY(window.notifier.messages[0].contains(log));
+        QVERIFY(window.notifier.messages[1].contains(output));
+    }
+};
+
+QTEST_MAIN(WindowOptionsTest)
+#include "test_window_options.moc"
