@@ -20,6 +20,12 @@
 
 namespace {
 
+// Qt's own warnings (a driver's "Unable to execute statement", say) are not for the user: what
+// matters reaches the log or a message in the program's own words.
+void dropQtWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) QTextStream(stderr) << message << Qt::endl;
+}
+
 QStringList argumentsOf(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
@@ -79,6 +85,7 @@ int runWindow(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qInstallMessageHandler(dropQtWarnings);
     const QStringList arguments = argumentsOf(argc, argv);
     if (arguments.isEmpty()) return runWindow(argc, argv);
 

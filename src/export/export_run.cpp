@@ -72,7 +72,16 @@ void ExportRun::reportToUser(const QString& text) {
     }
 }
 
+void ExportRun::WriteLogLine(const QString& text) {
+    // Once the directory has failed, the rest of the subscriber's lines would only repeat it.
+    if (!m_directoryFailure) m_log.WriteLogLine(text);
+}
+
 void ExportRun::logFailure(const Error& error) {
+    if (error.fatal) {
+        if (!m_directoryFailure) m_directoryFailure = error;
+        return;
+    }
     m_log.WriteLogLine(QStringLiteral("(error) in export. Description=%1, Source=%2, Number=%3")
                            .arg(error.message, error.source, numberWithSignPosition(error.number)));
 }
@@ -197,6 +206,10 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
         if (positionOnRows()) {
             writeLine();
             ++summary.subscribersWritten;
+        }
+        if (m_directoryFailure) {
+            return fail(QStringLiteral("the directory cannot be read: %1 (%2); no output file was written")
+                            .arg(m_directoryFailure->message.trimmed(), m_directoryFailure->source));
         }
         if (m_options.progressMaximum > progress) observer.progressed(++progress);
     }

@@ -59,7 +59,7 @@ private:
     std::optional<QString> streamStoreFolder() override;
     int localOffsetSeconds() const override { return m_localOffsetSeconds; }
     void AppendField(const QString& value) override { m_line.AppendField(value); }
-    void WriteLogLine(const QString& text) override { m_log.WriteLogLine(text); }
+    void WriteLogLine(const QString& text) override;
     void reportToUser(const QString& text) override;
     void logFailure(const Error& error) override;
 
@@ -80,6 +80,7 @@ private:
     std::optional<Result<QString>> m_streamStore;  // asked for on first use
     QList<const DataItem*> m_items;                // the selected entries' items, in line order
     QSet<QString> m_shownToUser;
+    std::optional<Error> m_directoryFailure;  // the first fatal failure: the run stops on it
 };
 
 }  // namespace brindle

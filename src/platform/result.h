@@ -13,6 +13,9 @@ struct Error {
     QString message;
     int number = 0;
     QString source = {};
+    // The source itself failed (a directory whose connection is lost, that is locked past its
+    // wait, or that does not answer in time), not one value of it: a run cannot go on.
+    bool fatal = false;
 };
 
 // Either a value or an Error. The caller asks ok() before value(); there are no exceptions

@@ -140,6 +140,26 @@ private slots:
         QCOMPARE(lookup.mailbox(QVariant())->RecordCount(), 0);
     }
 
+    // A statement the server refuses is one column's failure; a connection that is gone is the
+    // directory's, and a run stops on it.
+    void tellsALostConnectionFromAFailedStatement() {
+        auto connection = DirectoryConnection::openOdbc(m_connectionString);
+        QVERIFY(connection.ok());
+        const auto missing = (*connection)->select("SELECT * FROM brindle_no_such_view");
+        QVERIFY(!missing.ok());
+        QVERIFY(!missing.error().fatal);
+        const auto backend = (*connection)->select("SELECT pg_backend_pid()");
+        QVERIFY(backend.ok());
+        QSqlQuery terminate(QSqlDatabase::database("odbc-fixture"));
+        QVERIFY(terminate.prepare("SELECT pg_terminate_backend(?)"));
+        terminate.addBindValue(backend->value(backend->fieldNames().first()).value());
+        QVERIFY2(terminate.exec(), qPrintable(terminate.lastError().text()));
+        QueryLookup lookup(**connection);
+        const auto lost = lookup.rows(views::kSubscriber, QStringLiteral("o'brien-id"));
+        QVERIFY(!lost.ok());
+        QVERIFY2(lost.error().fatal, qPrintable(lost.error().message));
+    }
+
     void programExportsThroughTheConnectionString() {
         QTemporaryDir folder;
         HostBuilder host;

@@ -16,12 +16,43 @@ QString nextConnectionName() {
     return QStringLiteral("brindle-directory-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
+constexpr int kConnectTimeout = 15;
+constexpr int kRunTimeout = 60;
+
 Error errorOf(const QSqlError& error, const QString& context) {
     return Error{context + QStringLiteral(": ") + error.text(), error.nativeErrorCode().toInt(),
                  error.driverText().isEmpty() ? QStringLiteral("Directory") : error.driverText()};
 }
 
+// SQLite's codes for a database that is locked, unreadable, damaged or not a database.
+bool isSqliteFailureOfTheDatabase(const QSqlError& error) {
+    static const QStringList kCodes{QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("10"),
+                                    QStringLiteral("11"), QStringLiteral("26")};
+    return kCodes.contains(error.nativeErrorCode());
+}
+
 }  // namespace
+
+int DirectoryConnection::timeoutSeconds(int fallback) {
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("BRINDLE_DB_TIMEOUT", &ok);
+    return ok && seconds > 0 ? seconds : fallback;
+}
+
+Error DirectoryConnection::failureOf(const QSqlError& error, const QString& source) {
+    Error failure{error.text(), error.nativeErrorCode().toInt(), source};
+    const QSqlDatabase db = database();
+    if (error.type() == QSqlError::ConnectionError) {
+        failure.fatal = true;
+    } else if (db.driverName() == QLatin1String("QSQLITE")) {
+        failure.fatal = isSqliteFailureOfTheDatabase(error);
+    } else {
+        // A driver's own words differ; whether the connection still answers does not.
+        QSqlQuery probe(db);
+        failure.fatal = !probe.exec(QStringLiteral("SELECT 1"));
+    }
+    return failure;
+}
 
 DirectoryConnection::DirectoryConnection(QString connectionName, QString messageStoreMailboxView)
     : m_connectionName(std::move(connectionName)),
@@ -56,7 +87,9 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openSqlite(
         new DirectoryConnection(name, QStringLiteral("HalvernMbxDB1.vw_mailbox")));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(directoryPath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    // The busy wait is how long a run waits for a writer that holds the database locked.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
+                             .arg(timeoutSeconds(kRunTimeout) * 1000));
     if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot open %1").arg(directoryPath));
 
     // A missing message store is not a start-up failure: only the mailbox columns need it,
@@ -81,6 +114,9 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
     if (!db.isValid()) return Error{QStringLiteral("The ODBC database driver is not available.")};
     db.setDatabaseName(connectionString);
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
+                             .arg(timeoutSeconds(kConnectTimeout))
+                             .arg(timeoutSeconds(kRunTimeout)));
     if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot connect through ODBC"));
     return connection;
 }
@@ -88,10 +124,18 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const
 Result<Recordset> DirectoryConnection::select(const QString& sql, const QVariantList& boundValues) {
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.prepare(sql)) return errorOf(query.lastError(), sql);
+    // Named by its statement, as start-up shows it.
+    const auto failed = [&] {
+        Error failure = failureOf(query.lastError(), sql);
+        failure.message = sql + QStringLiteral(": ") + failure.message;
+        return failure;
+    };
+    if (!query.prepare(sql)) return failed();
     for (const QVariant& value : boundValues) query.addBindValue(value);
-    if (!query.exec()) return errorOf(query.lastError(), sql);
-    return Recordset::fetchAll(query);
+    if (!query.exec()) return failed();
+    auto rows = Recordset::fetchAll(query);
+    if (!rows) return failed();
+    return rows;
 }
 
 }  // namespace brindle

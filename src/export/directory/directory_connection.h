@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QVariantList>
 #include <memory>
@@ -30,6 +31,15 @@ public:
 
     // Runs one statement and fetches all its rows.
     Result<Recordset> select(const QString& sql, const QVariantList& boundValues = {});
+
+    // A failed statement as an Error naming `source`. Marked fatal when the directory itself
+    // failed rather than the statement: the connection is lost (a trivial statement fails
+    // too), the database is locked past its wait, damaged or gone.
+    Error failureOf(const QSqlError& error, const QString& source);
+
+    // How long to wait for the directory, in seconds: BRINDLE_DB_TIMEOUT when set, else
+    // `fallback` (15 to connect, 60 for a run's statements).
+    static int timeoutSeconds(int fallback);
 
     // How the message store's mailbox view is named from this connection.
     const QString& messageStoreMailboxView() const { return m_messageStoreMailboxView; }

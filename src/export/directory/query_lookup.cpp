@@ -32,17 +32,14 @@ Result<Recordset> QueryLookup::run(const QString& sql, const QVariant& value) {
     if (prepared == m_prepared.end()) {
         QSqlQuery query(m_connection.database());
         query.setForwardOnly(true);
-        if (!query.prepare(sql)) {
-            return Error{query.lastError().text(), query.lastError().nativeErrorCode().toInt(), sql};
-        }
+        if (!query.prepare(sql)) return m_connection.failureOf(query.lastError(), sql);
         prepared = m_prepared.insert(sql, std::move(query));
     }
     QSqlQuery& query = *prepared;
     query.bindValue(0, value.isNull() ? value : QVariant(value.toString()));
-    if (!query.exec()) {
-        return Error{query.lastError().text(), query.lastError().nativeErrorCode().toInt(), sql};
-    }
+    if (!query.exec()) return m_connection.failureOf(query.lastError(), sql);
     auto result = Recordset::fetchAll(query);
+    if (!result) result = m_connection.failureOf(query.lastError(), sql);
     query.finish();
     return result;
 }

@@ -30,8 +30,9 @@ SetLookup::View SetLookup::read(const ViewKey& key) {
     // A fixed view name from the ViewKey constants, never a value.
     Result<Recordset> rows = m_connection.select(QStringLiteral("SELECT * FROM %1").arg(key.view));
     if (!rows) {
-        const Error& error = rows.error();
-        return Error{error.message, error.number, QueryLookup::statementFor(key)};
+        Error error = rows.error();
+        error.source = QueryLookup::statementFor(key);
+        return error;
     }
     return rows->groupedBy(QString(key.keyColumn));
 }
