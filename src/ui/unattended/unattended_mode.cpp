@@ -1,5 +1,7 @@
 #include "ui/unattended/unattended_mode.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,10 +10,12 @@
 #include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
+#include "platform/fixed_paths.h"
 #include "platform/stop_signals.h"
 #include "platform/version.h"
 #include "startup/startup.h"
-#include "ui/unattended/command_line.h"
+#include "ui/unattended/command_options.h"
+#include "ui/unattended/progress_display.h"
 #include "ui/unattended/stderr_notifier.h"
 
 namespace brindle {
@@ -19,29 +23,52 @@ namespace brindle {
 namespace {
 
 constexpr auto kUsage =
-    "Usage: brindle                          show the window\n"
-    "       brindle [LABEL...] /f:PATH       export without a window\n"
-    "       brindle --help | -h | /?         show this text\n"
-    "       brindle --version                show the version\n"
+    "Usage: brindle                                  show the window\n"
+    "       brindle [OPTION...] [LABEL...] /f:PATH   export without a window\n"
+    "       brindle --list                           list the labels of the 31 data items\n"
+    "       brindle --help | -h | /?                 show this text\n"
+    "       brindle --version                        show the version\n"
     "\n"
     "Exports the configuration of every subscriber of the host named by BRINDLE_HOST into\n"
-    "the delimited file PATH (commas, quotes around values that need them). LABELs are the\n"
-    "texts of the window's list of data items, for example Alias \"Display Name\"; without\n"
-    "any, every item is exported. Everything after /f: is the path. Problems of single\n"
-    "subscribers are written to $HOME/BrindleErrors.log.\n"
+    "the delimited file PATH. A LABEL is a data item's label as brindle --list shows it,\n"
+    "for example Alias \"Display Name\": an item is exported when its label occurs anywhere\n"
+    "in the text before /f:, without regard to case; when none does, every item is. Everything\n"
+    "after /f: is the path, blanks included; a path that begins with ~/ is in the home folder.\n"
+    "An argument before /f: that is part of no label is reported on standard error, and so is\n"
+    "text before /f: that names no item. Problems of single subscribers are written to\n"
+    "$HOME/BrindleErrors.log.\n"
+    "\n"
+    "Options, as whole arguments before /f:\n"
+    "  --separator=comma|tab|linefeed  what follows each field (default comma; linefeed puts\n"
+    "                                  one field on each line)\n"
+    "  --quotes=needed|always|never    which values are quoted (default needed: those that hold\n"
+    "                                  a comma, the separator, a double quote or a line end)\n"
+    "  --quiet                         no progress line and no line on success; warnings and\n"
+    "                                  errors are still written\n"
+    "\n"
+    "On a terminal, standard error shows the progress of the run on one line.\n"
     "\n"
     "Exit status: 0 when the file and the log were written, 1 when the export did not run,\n"
-    "128 plus the signal's number when SIGTERM, SIGINT or SIGHUP stopped it (no output then).\n";
+    "128 plus the signal's number when SIGTERM, SIGINT or SIGHUP stopped it (no output then).\n"
+    "\n"
+    "More in the manual page: man brindle\n";
 
-// Stops the run between two subscribers once a stop signal has come.
-class SignalObserver final : public RunObserver {
+// Stops the run between two subscribers once a stop signal has come, and redraws the progress
+// line when there is one.
+class CommandLineObserver final : public RunObserver {
 public:
-    void progressed(int) override {}
+    explicit CommandLineObserver(ProgressDisplay* display) : m_display(display) {}
+    void progressed(int value) override {
+        if (m_display) m_display->update(value);
+    }
     std::optional<QString> stopRequested() override {
         const int signal = stop_signals::received();
         if (signal == 0) return std::nullopt;
         return stopReason(stop_signals::name(signal));
     }
+
+private:
+    ProgressDisplay* m_display;
 };
 
 // The output file's folder is created when missing (one level only). The old file is left to
@@ -61,11 +88,19 @@ bool answerInformationRequest(const QStringList& arguments, QTextStream& out) {
     const QString& argument = arguments.first();
     if (argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
         argument == QLatin1String("/?")) {
-        out << kUsage;
+        out << kUsage << "\nLanguage packs (Brindle_XXX.dll) and help pages (Brindle*.htm) are read from\n"
+            << programFolder() << ".\n";
         return true;
     }
     if (argument == QLatin1String("--version")) {
         out << "brindle " << kVersionText << Qt::endl;
+        return true;
+    }
+    if (argument == QLatin1String("--list")) {
+        // The built-in English labels: a command line is matched against them, whatever
+        // language the window speaks.
+        for (const QString& label : dataItemListEntries(Localizer())) out << label << '\n';
+        out.flush();
         return true;
     }
     return false;
@@ -73,7 +108,23 @@ bool answerInformationRequest(const QStringList& arguments, QTextStream& out) {
 
 int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     StderrNotifier notifier(err);
+    const Result<UnattendedRequest> request = parseUnattendedArguments(arguments);
+    if (!request) {
+        notifier.inform(request.error().message);
+        return 1;
+    }
+    const std::optional<QString> outputPath = request->line.outputPath();
+    if (!outputPath || outputPath->isEmpty()) {
+        notifier.inform(QStringLiteral("no output file: name it after /f: (see brindle --help)"));
+        return 1;
+    }
+
     Localizer strings(&notifier);
+    const QStringList entries = dataItemListEntries(strings);
+    for (const QString& warning : namingWarnings(request->line, request->namingArguments, entries)) {
+        notifier.inform(warning);
+    }
+
     StartupOutcome startup = runStartup(strings, notifier);
     if (startup.refusal) {
         const StartupRefusal& refusal = *startup.refusal;
@@ -83,13 +134,7 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
     }
     Session& session = *startup.session;
 
-    const CommandLine commandLine = CommandLine::fromArguments(arguments);
-    const std::optional<QString> outputPath = commandLine.outputPath();
-    if (!outputPath || outputPath->isEmpty()) {
-        notifier.inform(QStringLiteral("no output file: name it after /f: (see brindle --help)"));
-        return 1;
-    }
-    const QString path = QFileInfo(*outputPath).absoluteFilePath();
+    const QString path = QFileInfo(expandHome(*outputPath, homeFolder())).absoluteFilePath();
     if (auto prepared = prepareOutputFolder(path); !prepared) {
         notifier.inform(prepared.error().message);
         return 1;
@@ -97,21 +142,29 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
 
     ExportOptions options;
     options.outputPath = path;
-    options.selectedEntries = commandLine.selectedEntries(dataItemListEntries(strings));
+    options.separator = request->separator;
+    options.quoting = request->quoting;
+    options.selectedEntries = request->line.selectedEntries(entries);
     options.progressMaximum = static_cast<int>(qMin<qint64>(session.subscriberCount, INT_MAX));
     const auto lookup = makeDirectoryLookup(*session.directory, session.tables);
     ExportRun run(session.exportEnvironment(*lookup, strings), options);
+
+    std::optional<ProgressDisplay> display;
+    if (!request->quiet && ::isatty(STDERR_FILENO)) display.emplace(err, options.progressMaximum);
     // Caught only from here on: until the run begins, a stop signal simply ends the program.
     stop_signals::install();
-    SignalObserver observer;
+    CommandLineObserver observer(display ? &*display : nullptr);
     const auto summary = run.run(observer);
+    if (display) display->clear();
     if (!summary) {
         notifier.inform(summary.error().message);
         const int signal = stop_signals::received();
         return signal != 0 ? 128 + signal : 1;
     }
-    out << summary->subscribersWritten << " subscriber(s) written to " << summary->outputPath << ", "
-        << summary->errorCount << " error(s) logged in " << summary->logPath << Qt::endl;
+    if (!request->quiet) {
+        out << summary->subscribersWritten << " subscriber(s) written to " << summary->outputPath << ", "
+            << summary->errorCount << " error(s) logged in " << summary->logPath << Qt::endl;
+    }
     return 0;
 }
 

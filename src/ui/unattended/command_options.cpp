@@ -1,0 +1,98 @@
+#include "ui/unattended/command_options.h"
+
+#include <QCommandLineParser>
+#include <utility>
+#include <vector>
+
+namespace brindle {
+
+namespace {
+
+const QString kSeeHelp = QStringLiteral(" (see brindle --help)");
+
+template <typename Value>
+using Choices = std::vector<std::pair<QString, Value>>;
+
+const Choices<Separator> kSeparators{
+    {QStringLiteral("comma"), Separator::Commas},
+    {QStringLiteral("tab"), Separator::Tabs},
+    {QStringLiteral("linefeed"), Separator::LineFeeds},
+};
+const Choices<QuoteRule> kQuoteRules{
+    {QStringLiteral("needed"), QuoteRule::WhenNeeded},
+    {QStringLiteral("always"), QuoteRule::Always},
+    {QStringLiteral("never"), QuoteRule::Never},
+};
+
+template <typename Value>
+Result<Value> choose(const QString& option, const QString& given, const Choices<Value>& choices) {
+    QStringList good;
+    for (const auto& [name, value] : choices) {
+        if (name == given) return value;
+        good << QStringLiteral("--%1=%2").arg(option, name);
+    }
+    const QString last = good.takeLast();
+    return Error{QStringLiteral("unknown %1 \"%2\": use %3 or %4")
+                     .arg(option, given, good.join(QLatin1String(", ")), last)};
+}
+
+}  // namespace
+
+Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments) {
+    UnattendedRequest request;
+    QStringList options{QStringLiteral("brindle")};
+    QStringList rest;
+    bool beforePath = true;
+    for (const QString& argument : arguments) {
+        if (!beforePath) {
+            rest << argument;
+            continue;
+        }
+        const qsizetype marker = findPathMarker(argument);
+        if (marker < 0 && argument.startsWith(QLatin1String("--"))) {
+            // The parser would take a bare "--" as the end of its options and say nothing.
+            if (argument == QLatin1String("--")) return Error{QStringLiteral("unknown option --") + kSeeHelp};
+            options << argument;
+            continue;
+        }
+        rest << argument;
+        const QString naming = marker < 0 ? argument : argument.left(marker);
+        if (!naming.isEmpty()) request.namingArguments << naming;
+        beforePath = marker < 0;
+    }
+    request.line = CommandLine::fromArguments(rest);
+
+    const QCommandLineOption separator(QStringLiteral("separator"), QString(), QStringLiteral("separator"));
+    const QCommandLineOption quotes(QStringLiteral("quotes"), QString(), QStringLiteral("quotes"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QCommandLineOption alone(
+        QStringList{QStringLiteral("help"), QStringLiteral("version"), QStringLiteral("list")});
+    QCommandLineParser parser;
+    parser.addOptions({separator, quotes, quiet, alone});
+    if (!parser.parse(options)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            return Error{QStringLiteral("unknown option --%1").arg(unknown.first()) + kSeeHelp};
+        QString message = parser.errorText();  // "Missing value after '--separator'." and the like
+        if (message.endsWith(QLatin1Char('.'))) message.chop(1);
+        if (!message.isEmpty()) message[0] = message[0].toLower();
+        return Error{message + kSeeHelp};
+    }
+    if (parser.isSet(alone)) {
+        return Error{QStringLiteral("--help, --version and --list are given alone, without other arguments")};
+    }
+    if (parser.isSet(separator)) {
+        const auto chosen = choose(QStringLiteral("separator"), parser.value(separator), kSeparators);
+        if (!chosen) return chosen.error();
+        request.separator = *chosen;
+    }
+    if (parser.isSet(quotes)) {
+        const auto chosen = choose(QStringLiteral("quotes"), parser.value(quotes), kQuoteRules);
+        if (!chosen) return chosen.error();
+        request.quoting = *chosen;
+    }
+    request.quiet = parser.isSet(quiet);
+    return request;
+}
+
+}  // namespace brindle

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+
+#include "export/field_writer.h"
+#include "platform/result.h"
+#include "ui/unattended/command_line.h"
+
+namespace brindle {
+
+// An unattended command line taken apart. Options are whole arguments before "/f:" that start
+// with "--"; they are never matched as labels. The other arguments, joined as always, are the
+// line whose labels and path are read.
+struct UnattendedRequest {
+    CommandLine line;
+    QStringList namingArguments;  // the line before "/f:", argument by argument
+    Separator separator = Separator::Commas;
+    QuoteRule quoting = QuoteRule::WhenNeeded;
+    bool quiet = false;
+};
+
+// The request, or an Error that names the unknown option or the bad value and the good ones.
+Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments);
+
+}  // namespace brindle
