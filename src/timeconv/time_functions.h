@@ -28,8 +28,8 @@ FileTime DateToFileTime(const QDateTime& dateTime);
 // before 1601 or past the last file time gives 0.
 FileTime ConvertToLocalFileTime(FileTime utc, int localOffsetSeconds);
 
-// The calendar date-time of a file time, to the second, as plain components carried with the Qt::UTC
-// spec. 0 gives 1601-01-01 00:00:00: there is no zero test here.
+// The calendar date-time of a file time, to the second, as plain components marked Qt::UTC.
+// 0 gives 1601-01-01 00:00:00: there is no zero test here.
 QDateTime FileTimeToDate(FileTime fileTime);
 
 // The three steps chained: a stored UTC time as local components.
