@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTextStream>
+#include <csignal>
 
 #include "localize/language_codes.h"
 #include "localize/language_pack.h"
@@ -85,6 +86,7 @@ int runWindow(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, which the run reports
     qInstallMessageHandler(dropQtWarnings);
     const QStringList arguments = argumentsOf(argc, argv);
     if (arguments.isEmpty()) return runWindow(argc, argv);

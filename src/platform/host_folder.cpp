@@ -1,7 +1,8 @@
 #include "platform/host_folder.h"
 
 #include <QDir>
-#include <QFile>
+
+#include "platform/regular_file.h"
 
 namespace brindle {
 
@@ -30,13 +31,21 @@ QString HostFolder::messageStorePath() const {
     return m_path + QStringLiteral("/HalvernMbxDB1.db");
 }
 
-std::optional<int> HostFolder::readStatus() const {
-    QFile file(statusPath());
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+Result<std::optional<int>> HostFolder::readStatus() const {
+    const RegularFileRead file = readRegularFile(statusPath(), kMaxStatusBytes);
+    switch (file.outcome) {
+        case RegularFileRead::Outcome::Read:
+            break;
+        case RegularFileRead::Outcome::CannotOpen:
+            return std::optional<int>();
+        case RegularFileRead::Outcome::NotRegular:
+        case RegularFileRead::Outcome::TooLarge:
+            return Error{QStringLiteral("Host status file %1 %2.").arg(statusPath(), file.problem)};
+    }
     bool ok = false;
-    const int status = QString::fromLatin1(file.read(64)).trimmed().toInt(&ok);
-    if (!ok) return std::nullopt;
-    return status;
+    const int status = QString::fromLatin1(file.bytes).trimmed().toInt(&ok);
+    if (!ok) return std::optional<int>();
+    return std::optional(status);
 }
 
 }  // namespace brindle

@@ -13,6 +13,7 @@ namespace brindle {
 class HostFolder {
 public:
     static constexpr int kRunningStatus = 32;
+    static constexpr qint64 kMaxStatusBytes = 1024;
 
     explicit HostFolder(QString path);
 
@@ -25,9 +26,11 @@ public:
     QString directoryDatabasePath() const;
     QString messageStorePath() const;
 
-    // The host status number, or nothing when the status file is missing or unreadable
-    // (which means the host is not running).
-    std::optional<int> readStatus() const;
+    // The host status number, or nothing when the status file is missing, unreadable or not a
+    // number (which means the host is not running). A status that is not a regular file (a
+    // pipe, a device, a folder) or is larger than kMaxStatusBytes is an Error naming it: such
+    // a host folder is damaged or tampered with, and start-up refuses it.
+    Result<std::optional<int>> readStatus() const;
 
 private:
     QString m_path;

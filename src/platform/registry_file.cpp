@@ -1,48 +1,14 @@
 #include "platform/registry_file.h"
 
-#include <QFile>
-#include <QStringConverter>
 #include <QStringList>
-#include <QtEndian>
-#include <algorithm>
-#include <array>
+
+#include "platform/regular_file.h"
 
 namespace brindle {
 
 namespace {
 
-constexpr QLatin1StringView kHeaderVersion4{"REGEDIT4"};
-constexpr QLatin1StringView kHeaderVersion5{"Windows Registry Editor Version 5.00"};
 constexpr QLatin1StringView kLocalMachine{"HKEY_LOCAL_MACHINE"};
-
-struct RootKey {
-    QLatin1StringView name;
-    QLatin1StringView abbreviation;
-};
-
-constexpr std::array<RootKey, 5> kRootKeys{{
-    {QLatin1StringView("HKEY_LOCAL_MACHINE"), QLatin1StringView("HKLM")},
-    {QLatin1StringView("HKEY_CURRENT_USER"), QLatin1StringView("HKCU")},
-    {QLatin1StringView("HKEY_CLASSES_ROOT"), QLatin1StringView("HKCR")},
-    {QLatin1StringView("HKEY_USERS"), QLatin1StringView("HKU")},
-    {QLatin1StringView("HKEY_CURRENT_CONFIG"), QLatin1StringView("HKCC")},
-}};
-
-constexpr int kTypeString = 1;
-constexpr int kTypeExpandString = 2;
-constexpr int kTypeBinary = 3;
-constexpr int kTypeDword = 4;
-
-// The registry's own comparison: names differ only when they differ other than in case.
-QString foldedPath(const QString& path) {
-    return path.toCaseFolded();
-}
-
-bool isHexDigits(QStringView text) {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-    });
-}
 
 // Drops the trailing backslashes that name the same key ("Software\Torvane\").
 QString withoutTrailingSeparators(QString path) {
@@ -52,300 +18,63 @@ QString withoutTrailingSeparators(QString path) {
 
 }  // namespace
 
-// Reads an export line by line into a RegistryFile. Every failure names the line, so that a
-// hand-edited host file can be put right without guessing.
-class RegistryFileParser {
-public:
-    RegistryFileParser(QString sourceName, QStringList lines)
-        : m_sourceName(std::move(sourceName)), m_lines(std::move(lines)) {}
-
-    Result<RegistryFile> run();
-
-private:
-    Error lineError(const QString& what) const {
-        return Error{QStringLiteral("%1, line %2: %3").arg(m_sourceName, QString::number(m_index + 1), what)};
-    }
-    Result<void> readHeader();
-    Result<void> readKeyLine(const QString& line);
-    Result<void> readValueLine(const QString& line);
-    Result<QString> readQuoted(const QString& text, qsizetype& pos) const;
-    Result<std::optional<RegistryValue>> readData(QString data);
-    Result<RegistryValue> readHex(const QString& data) const;
-
-    QString m_sourceName;
-    QStringList m_lines;
-    qsizetype m_index = 0;
-    bool m_unicodeExport = true;
-    std::optional<QString> m_currentKey;
-    bool m_currentKeyDeleted = false;
-    RegistryFile m_registry;
-};
-
-Result<RegistryFile> RegistryFileParser::run() {
-    if (auto header = readHeader(); !header) return header.error();
-    for (++m_index; m_index < m_lines.size(); ++m_index) {
-        const QString line = m_lines[m_index].trimmed();
-        if (line.isEmpty() || line.startsWith(u';')) continue;
-        Result<void> read;
-        if (line.startsWith(u'[')) {
-            read = readKeyLine(line);
-        } else if (line.startsWith(u'"') || line.startsWith(u'@')) {
-            read = readValueLine(line);
-        } else {
-            read = lineError(QStringLiteral("the line is neither a key, a value nor a comment"));
-        }
-        if (!read) return read.error();
-    }
-    return std::move(m_registry);
-}
-
-Result<void> RegistryFileParser::readHeader() {
-    while (m_index < m_lines.size() && m_lines[m_index].trimmed().isEmpty()) ++m_index;
-    if (m_index == m_lines.size()) {
-        m_index = 0;
-        return lineError(QStringLiteral("the file is empty; a registry export starts with \"%1\" or \"%2\"")
-                             .arg(kHeaderVersion5, kHeaderVersion4));
-    }
-    const QString header = m_lines[m_index].trimmed();
-    if (header == kHeaderVersion5) return {};
-    if (header == kHeaderVersion4) {
-        m_unicodeExport = false;
-        return {};
-    }
-    return lineError(QStringLiteral("a registry export starts with \"%1\" or \"%2\"")
-                         .arg(kHeaderVersion5, kHeaderVersion4));
-}
-
-Result<void> RegistryFileParser::readKeyLine(const QString& line) {
-    if (!line.endsWith(u']')) return lineError(QStringLiteral("the key has no closing \"]\""));
-    QString path = line.mid(1, line.size() - 2);
-    const bool deleted = path.startsWith(u'-');
-    if (deleted) path.remove(0, 1);
-
-    QStringList parts = withoutTrailingSeparators(path).split(u'\\');
-    const auto root = std::find_if(kRootKeys.begin(), kRootKeys.end(), [&](const RootKey& key) {
-        return parts.front().compare(key.name, Qt::CaseInsensitive) == 0 ||
-               parts.front().compare(key.abbreviation, Qt::CaseInsensitive) == 0;
-    });
-    if (root == kRootKeys.end()) {
-        return lineError(
-            QStringLiteral("\"%1\" is not a root key such as HKEY_LOCAL_MACHINE").arg(parts.front()));
-    }
-    parts.front() = root->name;
-    if (parts.contains(QString())) return lineError(QStringLiteral("the key path has an empty key name"));
-
-    m_currentKey = parts.join(u'\\');
-    m_currentKeyDeleted = deleted;
-    if (deleted) {
-        m_registry.deleteKey(*m_currentKey);
-    } else {
-        m_registry.createKey(*m_currentKey);
-    }
-    return {};
-}
-
-Result<void> RegistryFileParser::readValueLine(const QString& line) {
-    qsizetype pos = 0;
-    QString name;
-    if (line.startsWith(u'@')) {
-        pos = 1;
-    } else {
-        auto quoted = readQuoted(line, pos);
-        if (!quoted) return quoted.error();
-        name = quoted.value();
-    }
-    while (pos < line.size() && line[pos].isSpace()) ++pos;
-    if (pos == line.size() || line[pos] != u'=')
-        return lineError(QStringLiteral("the value name has no \"=\""));
-
-    auto data = readData(line.mid(pos + 1).trimmed());
-    if (!data) return data.error();
-    if (!m_currentKey) return lineError(QStringLiteral("a value comes before the first key"));
-    // As on import into the registry: values below a deleted key are dropped with it.
-    if (m_currentKeyDeleted) return {};
-    if (data.value()) {
-        m_registry.setValue(*m_currentKey, name, std::move(*data.value()));
-    } else {
-        m_registry.deleteValue(*m_currentKey, name);
-    }
-    return {};
-}
-
-Result<QString> RegistryFileParser::readQuoted(const QString& text, qsizetype& pos) const {
-    QString out;
-    for (++pos; pos < text.size(); ++pos) {
-        const QChar c = text[pos];
-        if (c == u'"') {
-            ++pos;
-            return out;
-        }
-        if (c == u'\\') {
-            if (pos + 1 == text.size()) break;
-            const QChar escaped = text[++pos];
-            if (escaped != u'\\' && escaped != u'"') {
-                return lineError(QStringLiteral("unknown escape \"\\%1\" in quoted text (a backslash is "
-                                                "written \"\\\\\")")
-                                     .arg(escaped));
-            }
-            out.append(escaped);
-            continue;
-        }
-        out.append(c);
-    }
-    return lineError(QStringLiteral("the quoted text has no closing quote"));
-}
-
-// The data after "=": nothing (a deleted value) or the value. Hex data may go on over the
-// following lines, each but the last ending in a backslash.
-Result<std::optional<RegistryValue>> RegistryFileParser::readData(QString data) {
-    if (data == u"-") return std::optional<RegistryValue>();
-    if (data.startsWith(u'"')) {
-        qsizetype pos = 0;
-        auto text = readQuoted(data, pos);
-        if (!text) return text.error();
-        if (!data.mid(pos).trimmed().isEmpty()) {
-            return lineError(QStringLiteral("unexpected text after the closing quote"));
-        }
-        return std::optional(RegistryValue{kTypeString, text.value()});
-    }
-    if (data.startsWith(QLatin1StringView("dword:"), Qt::CaseInsensitive)) {
-        const QString digits = data.mid(6).trimmed();
-        if (!isHexDigits(digits) || digits.size() > 8) {
-            return lineError(
-                QStringLiteral("\"%1\" is not a dword of 1 to 8 hexadecimal digits").arg(digits));
-        }
-        // The registry keeps the 32 bits; readers take them as a signed number.
-        return std::optional(RegistryValue{kTypeDword, static_cast<qint32>(digits.toUInt(nullptr, 16))});
-    }
-    if (data.startsWith(QLatin1StringView("hex"), Qt::CaseInsensitive)) {
-        const qsizetype firstLine = m_index;
-        while (data.endsWith(u'\\')) {
-            if (m_index + 1 == m_lines.size()) {
-                return lineError(QStringLiteral("the hex data goes on past the end of the file"));
-            }
-            data.chop(1);
-            data += m_lines[++m_index].trimmed();
-        }
-        auto value = readHex(data);
-        if (!value) {
-            m_index = firstLine;
-            return lineError(value.error().message);
-        }
-        return std::optional(std::move(value).value());
-    }
-    return lineError(QStringLiteral("the value data is neither \"text\", dword: nor hex:"));
-}
-
-Result<RegistryValue> RegistryFileParser::readHex(const QString& data) const {
-    // "hex:" is binary; "hex(N):" carries the registry type N in hexadecimal.
-    int type = kTypeBinary;
-    qsizetype colon = 3;
-    if (data.size() > 3 && data[3] == u'(') {
-        const qsizetype close = data.indexOf(u')', 4);
-        const QStringView digits = close == -1 ? QStringView() : QStringView(data).mid(4, close - 4);
-        if (!isHexDigits(digits) || digits.size() > 8) {
-            return Error{QStringLiteral("\"%1\" is not a value type such as hex(2):").arg(data.left(12))};
-        }
-        type = static_cast<int>(digits.toUInt(nullptr, 16));
-        colon = close + 1;
-    }
-    if (colon >= data.size() || data[colon] != u':') {
-        return Error{QStringLiteral("\"%1\" is not hex: or hex(type):").arg(data.left(12))};
-    }
-
-    QByteArray bytes;
-    const QString list = data.mid(colon + 1).trimmed();
-    if (!list.isEmpty()) {
-        for (const QString& item : list.split(u',')) {
-            bool ok = false;
-            const QString digits = item.trimmed();
-            const uint byte = isHexDigits(digits) && digits.size() <= 2 ? digits.toUInt(&ok, 16) : 0;
-            if (!ok) return Error{QStringLiteral("\"%1\" is not a hexadecimal byte").arg(digits)};
-            bytes.append(static_cast<char>(byte));
-        }
-    }
-
-    if (type == kTypeString || type == kTypeExpandString) {
-        // Version 5 exports hold these texts in UTF-16LE, REGEDIT4 ones in the 8-bit code page.
-        if (m_unicodeExport && bytes.size() % 2 != 0) {
-            return Error{QStringLiteral("a hex(%1) text has an odd number of bytes").arg(type)};
-        }
-        QStringDecoder decode(m_unicodeExport ? QStringConverter::Utf16LE : QStringConverter::Utf8);
-        QString text = decode(bytes);
-        while (text.endsWith(QChar(u'\0'))) text.chop(1);
-        return RegistryValue{type, text};
-    }
-    if (type == kTypeDword) {
-        if (bytes.size() != 4) return Error{QStringLiteral("a hex(4) value must have exactly 4 bytes")};
-        return RegistryValue{type, qFromLittleEndian<qint32>(bytes.constData())};
-    }
-    return RegistryValue{type, bytes};
-}
-
 Result<RegistryFile> RegistryFile::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return Error{
-            QStringLiteral("Registry file %1 could not be opened: %2").arg(path, file.errorString())};
-    }
-    return parse(file.readAll(), QStringLiteral("Registry file %1").arg(path));
-}
-
-Result<RegistryFile> RegistryFile::parse(const QByteArray& bytes, const QString& sourceName) {
-    const QString source = sourceName.isEmpty() ? QStringLiteral("Registry data") : sourceName;
-    // A byte order mark says UTF-16 (the usual for version 5 exports); without one, UTF-8.
-    const auto encoding = QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8);
-    QStringDecoder decode(encoding);
-    const QString text = decode(bytes);
-    if (decode.hasError()) {
-        return Error{QStringLiteral("%1: the text is not valid %2")
-                         .arg(source, QStringConverter::nameForEncoding(encoding))};
-    }
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r')) line.chop(1);
-    }
-    return RegistryFileParser(source, std::move(lines)).run();
+    const QString source = QStringLiteral("Registry file %1").arg(path);
+    const RegularFileRead file = readRegularFile(path, kMaxFileBytes);
+    if (file.outcome != RegularFileRead::Outcome::Read) return Error{source + u' ' + file.problem + u'.'};
+    return parse(file.bytes, source);
 }
 
 bool RegistryFile::hasKey(const QString& keyPath) const {
-    const QString path = withoutTrailingSeparators(keyPath);
-    if (path.isEmpty()) return true;
-    return m_keys.contains(foldedPath(QString(kLocalMachine) + u'\\' + path));
+    return withoutTrailingSeparators(keyPath).isEmpty() || find(keyPath).has_value();
 }
 
 std::optional<RegistryValue> RegistryFile::value(const QString& keyPath, const QString& name) const {
-    const QString path = withoutTrailingSeparators(keyPath);
-    const QString full = path.isEmpty() ? QString(kLocalMachine) : QString(kLocalMachine) + u'\\' + path;
-    const auto key = m_keys.constFind(foldedPath(full));
-    if (key == m_keys.constEnd()) return std::nullopt;
-    const auto found = key->constFind(name.toCaseFolded());
-    if (found == key->constEnd()) return std::nullopt;
+    const auto key = find(keyPath);
+    if (!key) return std::nullopt;
+    const Values& values = m_values[*key];
+    const auto found = values.constFind(name.toCaseFolded());
+    if (found == values.constEnd()) return std::nullopt;
     return found->value;
 }
 
-void RegistryFile::createKey(const QString& fullPath) {
-    // Every ancestor of a written key exists as well, as in the registry.
-    const QString folded = foldedPath(fullPath);
-    for (qsizetype end = folded.indexOf(u'\\'); end != -1; end = folded.indexOf(u'\\', end + 1)) {
-        if (!m_keys.contains(folded.left(end))) m_keys.insert(folded.left(end), {});
+std::optional<RegistryFile::Node> RegistryFile::find(const QString& keyPath) const {
+    const QString path = withoutTrailingSeparators(keyPath);
+    std::optional<Node> key = child(kAboveRoots, QString(kLocalMachine));
+    if (path.isEmpty()) return key;
+    for (const QString& part : path.split(u'\\')) {
+        if (!key) break;
+        key = child(*key, part);
     }
-    if (!m_keys.contains(folded)) m_keys.insert(folded, {});
+    return key;
 }
 
-void RegistryFile::deleteKey(const QString& fullPath) {
-    const QString folded = foldedPath(fullPath);
-    const QString below = folded + u'\\';
-    m_keys.removeIf(
-        [&](const auto& entry) { return entry.key() == folded || entry.key().startsWith(below); });
+// Names compare as in the registry: they differ only when they differ other than in case.
+std::optional<RegistryFile::Node> RegistryFile::child(Node parent, const QString& name) const {
+    const auto found = m_children.constFind(Child{parent, name.toCaseFolded()});
+    if (found == m_children.constEnd()) return std::nullopt;
+    return *found;
 }
 
-void RegistryFile::setValue(const QString& fullPath, const QString& name, RegistryValue value) {
-    m_keys[foldedPath(fullPath)].insert(name.toCaseFolded(), NamedValue{name, std::move(value)});
+RegistryFile::Node RegistryFile::createChild(Node parent, const QString& name) {
+    Child key{parent, name.toCaseFolded()};
+    if (const auto found = m_children.constFind(key); found != m_children.constEnd()) return *found;
+    const Node node = m_values.size();
+    m_values.append(Values());
+    m_children.insert(std::move(key), node);
+    return node;
 }
 
-void RegistryFile::deleteValue(const QString& fullPath, const QString& name) {
-    m_keys[foldedPath(fullPath)].remove(name.toCaseFolded());
+void RegistryFile::deleteChild(Node parent, const QString& name) {
+    m_children.remove(Child{parent, name.toCaseFolded()});
+}
+
+void RegistryFile::setValue(Node key, const QString& name, RegistryValue value) {
+    m_values[key].insert(name.toCaseFolded(), NamedValue{name, std::move(value)});
+}
+
+void RegistryFile::deleteValue(Node key, const QString& name) {
+    m_values[key].remove(name.toCaseFolded());
 }
 
 }  // namespace brindle

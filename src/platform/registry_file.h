@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <optional>
@@ -28,8 +29,12 @@ public:
     RegistryFile() = default;
     static RegistryFile empty() { return RegistryFile(); }
 
-    // Reads and parses the export at `path`. An unreadable file or any line that is not valid
-    // export syntax gives an Error naming the file and the line; nothing is half-loaded.
+    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+
+    // Reads and parses the export at `path`. An unreadable file, one that is not a regular
+    // file (a pipe, a device, a folder) or is larger than kMaxFileBytes, or any line that is
+    // not valid export syntax gives an Error naming the file (and the line); nothing is
+    // half-loaded.
     static Result<RegistryFile> load(const QString& path);
 
     // Parses export text. `sourceName` names the data in error messages (a file name).
@@ -49,15 +54,32 @@ private:
         RegistryValue value;
     };
     using Values = QHash<QString, NamedValue>;  // by case-folded value name
+    using Node = qsizetype;
+
+    // A key is a node; its subkeys are found by (its node, their case-folded name), so that a
+    // key's name is stored once however deep it lies. Node 0 stands above the root keys.
+    struct Child {
+        Node parent;
+        QString foldedName;
+        bool operator==(const Child&) const = default;
+    };
+    friend size_t qHash(const Child& child, size_t seed) {
+        return qHashMulti(seed, child.parent, child.foldedName);
+    }
 
     friend class RegistryFileParser;
 
-    void createKey(const QString& fullPath);
-    void deleteKey(const QString& fullPath);
-    void setValue(const QString& fullPath, const QString& name, RegistryValue value);
-    void deleteValue(const QString& fullPath, const QString& name);
+    std::optional<Node> find(const QString& keyPath) const;
+    std::optional<Node> child(Node parent, const QString& name) const;
+    Node createChild(Node parent, const QString& name);
+    // Unlinks the key from its parent: it and its subkeys are no longer found.
+    void deleteChild(Node parent, const QString& name);
+    void setValue(Node key, const QString& name, RegistryValue value);
+    void deleteValue(Node key, const QString& name);
 
-    QHash<QString, Values> m_keys;  // by case-folded full path ("hkey_local_machine\\software")
+    static constexpr Node kAboveRoots = 0;
+    QList<Values> m_values{Values()};  // by node
+    QHash<Child, Node> m_children;
 };
 
 }  // namespace brindle

@@ -71,7 +71,9 @@ StartupOutcome runStartup(const Localizer& strings, Notifier& notifier) {
     // Below normal, so that an export never slows the host's own services.
     SetProcessPriority(kBelowNormalPriorityClass);
 
-    if (host->readStatus() != HostFolder::kRunningStatus) {
+    const auto status = host->readStatus();
+    if (!status) return refuse(Reason::HostNotRunning, status.error().message);
+    if (*status != HostFolder::kRunningStatus) {
         return refuse(Reason::HostNotRunning, strings.myLoadResString(kHostMustRunId),
                       QStringLiteral("The host status in %1 is not %2.")
                           .arg(host->statusPath())

@@ -81,8 +81,12 @@ QString GetLatestVersion(const QString& homePage, const QString& toolName, Notif
     if (!address.isValid() || key.isEmpty()) return {};
 
     const QString list = FetchUrlText(address.resolved(QUrl(kDownloadListPath)), timeout);
-    if (list.size() < 10) return {};
+    return latestVersionFromList(list, key, toolName, notifier);
+}
 
+QString latestVersionFromList(const QString& list, const QString& key, const QString& toolName,
+                              Notifier& notifier) {
+    if (list.size() < 10) return {};
     const QString name = toolName.size() > 1 ? toolName : QString();
     const QString marker = name + u'^' + key + QStringLiteral("^ifram_a");
     const qsizetype entry = list.indexOf(marker, 0, Qt::CaseInsensitive);

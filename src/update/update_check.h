@@ -46,6 +46,13 @@ QString PadVersionString(const QString& version, Notifier& notifier);
 QString GetLatestVersion(const QString& homePage, const QString& toolName, Notifier& notifier,
                          std::chrono::milliseconds timeout = kFetchTimeout);
 
+// The padded version that the download list `list` gives for the tool: the digits and dots
+// that open the first <cell> after the entry "TOOLNAME^KEY^ifram_a" (in any case; KEY is the
+// home page's path, and a tool name of one character counts as none). Empty when the list is
+// shorter than 10 characters or has no entry for the tool.
+QString latestVersionFromList(const QString& list, const QString& key, const QString& toolName,
+                              Notifier& notifier);
+
 // The Help menu's check: tells the user whether a newer version exists and, when one does and
 // the user agrees, opens the home page through `openUrl`.
 void checkForUpdatedVersion_Foreground(Notifier& notifier, const OpenUrl& openUrl);
