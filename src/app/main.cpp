@@ -7,7 +7,10 @@
 #include <QStringList>
 #include <QTextStream>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
+#include "export/directory/directory_thread.h"
 #include "localize/language_codes.h"
 #include "localize/language_pack.h"
 #include "localize/languages.h"
@@ -83,17 +86,30 @@ int runWindow(int argc, char** argv) {
     return app.exec();
 }
 
+int runCommandLine(int argc, char** argv, const QStringList& arguments) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (brindle::answerInformationRequest(arguments, out)) return 0;
+    return brindle::runUnattended(arguments, out, err);
+}
+
+// Ends the program. A directory statement that never returned still holds its connection, and
+// Qt's teardown of connections at exit would pull the driver from under it, or wait on it for
+// ever: the program then ends without that teardown, its files already closed.
+[[noreturn]] void endProgram(int status) {
+    if (brindle::DirectoryThread::anyAbandoned()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    std::exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, which the run reports
     qInstallMessageHandler(dropQtWarnings);
     const QStringList arguments = argumentsOf(argc, argv);
-    if (arguments.isEmpty()) return runWindow(argc, argv);
-
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (brindle::answerInformationRequest(arguments, out)) return 0;
-    return brindle::runUnattended(arguments, out, err);
+    endProgram(arguments.isEmpty() ? runWindow(argc, argv) : runCommandLine(argc, argv, arguments));
 }

@@ -7,6 +7,7 @@
 #include "export/catalogue.h"
 #include "export/columns/field_text.h"
 #include "export/directory/cached_tables.h"
+#include "export/directory/directory_thread.h"
 #include "export/output_path.h"
 #include "localize/localizer.h"
 #include "platform/exclusive_lock.h"
@@ -191,6 +192,8 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
     matchSelectedItems();
     writeHeader();
 
+    // A statement that takes long keeps the window going and hears a stop, as the loop does.
+    const DirectoryWaitScope waiting([&observer] { return observer.stopRequested(); });
     ExportSummary summary;
     int progress = 0;
     Recordset& subscribers = m_environment.tables.subscribers();
@@ -208,8 +211,12 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
             ++summary.subscribersWritten;
         }
         if (m_directoryFailure) {
+            // A stop gave up the wait for the directory: the stop is what happened.
+            if (const std::optional<QString> stop = observer.stopRequested()) {
+                return fail(*stop + QStringLiteral("; no output file was written"));
+            }
             return fail(QStringLiteral("the directory cannot be read: %1 (%2); no output file was written")
-                            .arg(m_directoryFailure->message.trimmed(), m_directoryFailure->source));
+                            .arg(m_directoryFailure->message.simplified(), m_directoryFailure->source));
         }
         if (m_options.progressMaximum > progress) observer.progressed(++progress);
     }

@@ -111,7 +111,7 @@ void FrmMain::changeEvent(QEvent* event) {
 void FrmMain::cmbSubscriberType_Click() {
     // The caption routine selects the first entry during start-up too, before there is a
     // window to show anything in.
-    if (!isVisible() || !m_session) return;
+    if (!isVisible() || !m_session || m_running) return;
     if (auto reopened = m_session->tables.reopenSubscribers(*m_session->directory); !reopened) {
         m_notifier.inform(
             QStringLiteral("(error):%1 (%2) in procedure cmbSubscriberType_Click of Form frmMain")
@@ -127,8 +127,9 @@ void FrmMain::cmbSubscriberType_Click() {
 }
 
 void FrmMain::setOptionsEnabled(bool enabled) {
-    for (QWidget* control : std::initializer_list<QWidget*>{m_frameSeperateWith, m_frameUseQuotes,
-                                                            m_lstDataItems, m_cmdBrowse, m_txtOutputPath}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_frameSeperateWith, m_frameUseQuotes, m_lstDataItems, m_cmdBrowse,
+                                         m_txtOutputPath, m_cmbSubscriberType}) {
         control->setEnabled(enabled);
     }
 }

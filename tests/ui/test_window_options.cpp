@@ -1,6 +1,7 @@
 // The main window's side roads, offscreen: choosing the output file, its shape, the type box's
 // count after a language switch, and what a run locks while it goes.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -10,6 +11,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -178,11 +181,13 @@ private slots:
         window.find<QLineEdit>("txtOutputPath")->setText(output);
         QList<bool> enabledDuringRun;
         QTimer::singleShot(0, &window.frm, [&] {
-            for (const char* name : {"lstDataItems", "cmdBrowse", "frameSeperateWith", "frameUseQuotes"})
+            for (const char* name :
+                 {"lstDataItems", "cmdBrowse", "frameSeperateWith", "frameUseQuotes", "cmbSubscriberType"})
                 enabledDuringRun << window.frm.findChild<QWidget*>(name)->isEnabled();
         });
         window.frm.cmdStart_Click();
-        QCOMPARE(enabledDuringRun, QList<bool>(4, false));
+        // The subscriber type too: switching it reads the subscribers again, under the run.
+        QCOMPARE(enabledDuringRun, QList<bool>(5, false));
         QVERIFY(window.find<QListWidget>("lstDataItems")->isEnabled());
         QVERIFY(window.find<QPushButton>("cmdBrowse")->isEnabled());
         // Offscreen there is no application to show a file: the user is told where it is.
@@ -190,6 +195,50 @@ private slots:
         QCOMPARE(window.notifier.messages.size(), 2);
         QVERIFY(window.notifier.messages[0].contains(log));
         QVERIFY(window.notifier.messages[1].contains(output));
+    }
+
+    // A writer holds the directory: the run waits for it, and meanwhile the window goes on
+    // taking events, Exit among them, which ends the wait at once.
+    void exitEndsARunThatWaitsForTheDirectory() {
+        const QString output = m_home.filePath("waiting.csv");
+        qint64 took = 0;
+        int ticks = 0;
+        {
+            qputenv("BRINDLE_DB_TIMEOUT", "30");
+            Window window;
+            qunsetenv("BRINDLE_DB_TIMEOUT");
+            QListWidget* items = window.find<QListWidget>("lstDataItems");
+            for (int row = 0; row < items->count(); ++row) items->item(row)->setSelected(true);
+            window.find<QLineEdit>("txtOutputPath")->setText(output);
+
+            QSqlDatabase writer = QSqlDatabase::addDatabase("QSQLITE", "writer");
+            writer.setDatabaseName(m_host.filePath("HalvernDirDB.db"));
+            QVERIFY(writer.open());
+            QSqlQuery lock(writer);
+            QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+            QTimer timer;
+            connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+            timer.start(50);
+            QTimer::singleShot(1000, &window.frm, [&window] { window.frm.ExitApplication(); });
+            QElapsedTimer clock;
+            clock.start();
+            window.frm.cmdStart_Click();
+            took = clock.elapsed();
+            QVERIFY(lock.exec("ROLLBACK"));
+            QVERIFY(window.notifier.messages.isEmpty());
+        }
+        QSqlDatabase::removeDatabase("writer");
+        QVERIFY2(took >= 1000 && took < 5000, qPrintable(QString("the run took %1 ms").arg(took)));
+        QVERIFY2(ticks >= 10, qPrintable(QString("the window's timer ran %1 times").arg(ticks)));
+        QVERIFY(!QFile::exists(output));
+        QFile logFile(m_home.filePath("BrindleErrors.log"));
+        QVERIFY(logFile.open(QIODevice::ReadOnly));
+        const QByteArray log = logFile.readAll();
+        QVERIFY2(
+            log.trimmed().endsWith("stopped by the window's Exit before its end; no output file was written"),
+            log.right(200).constData());
+        // The statement given up on still ends once the writer lets go, and its connection closes.
+        QTRY_VERIFY(QSqlDatabase::connectionNames().filter("brindle-directory").isEmpty());
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include <QAtomicInteger>
 #include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -11,6 +13,8 @@ namespace brindle {
 
 namespace {
 
+using namespace std::chrono_literals;
+
 QString nextConnectionName() {
     static QAtomicInteger<int> counter;
     return QStringLiteral("brindle-directory-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -18,6 +22,12 @@ QString nextConnectionName() {
 
 constexpr int kConnectTimeout = 15;
 constexpr int kRunTimeout = 60;
+// Added to a time-out the driver keeps itself, so that its own words say what happened.
+constexpr auto kDriverGrace = 5s;
+
+std::chrono::milliseconds waitFor(int timeoutSeconds) {
+    return std::chrono::seconds(timeoutSeconds) + kDriverGrace;
+}
 
 Error errorOf(const QSqlError& error, const QString& context) {
     return Error{context + QStringLiteral(": ") + error.text(), error.nativeErrorCode().toInt(),
@@ -31,17 +41,11 @@ bool isSqliteFailureOfTheDatabase(const QSqlError& error) {
     return kCodes.contains(error.nativeErrorCode());
 }
 
-}  // namespace
-
-int DirectoryConnection::timeoutSeconds(int fallback) {
-    bool ok = false;
-    const int seconds = qEnvironmentVariableIntValue("BRINDLE_DB_TIMEOUT", &ok);
-    return ok && seconds > 0 ? seconds : fallback;
-}
-
-Error DirectoryConnection::failureOf(const QSqlError& error, const QString& source) {
+// A failed statement as an Error naming `source`. Marked fatal when the directory itself
+// failed rather than the statement: the connection is lost (a trivial statement fails too),
+// the database is locked past its wait, damaged or gone.
+Error failureOf(const QSqlDatabase& db, const QSqlError& error, const QString& source) {
     Error failure{error.text(), error.nativeErrorCode().toInt(), source};
-    const QSqlDatabase db = database();
     if (error.type() == QSqlError::ConnectionError) {
         failure.fatal = true;
     } else if (db.driverName() == QLatin1String("QSQLITE")) {
@@ -54,20 +58,65 @@ Error DirectoryConnection::failureOf(const QSqlError& error, const QString& sour
     return failure;
 }
 
-DirectoryConnection::DirectoryConnection(QString connectionName, QString messageStoreMailboxView)
-    : m_connectionName(std::move(connectionName)),
-      m_messageStoreMailboxView(std::move(messageStoreMailboxView)) {}
-
-DirectoryConnection::~DirectoryConnection() {
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        if (db.isValid()) db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connectionName);
+// Runs a prepared statement with its values and fetches its rows.
+Result<Recordset> execute(const QSqlDatabase& db, QSqlQuery& query, const QString& sql,
+                          const QVariantList& boundValues) {
+    for (qsizetype i = 0; i < boundValues.size(); ++i) query.bindValue(int(i), boundValues[i]);
+    if (!query.exec()) return failureOf(db, query.lastError(), sql);
+    auto rows = Recordset::fetchAll(query);
+    if (!rows) rows = failureOf(db, query.lastError(), sql);
+    query.finish();
+    return rows;
 }
 
-QSqlDatabase DirectoryConnection::database() const {
-    return QSqlDatabase::database(m_connectionName, false);
+}  // namespace
+
+// What the directory's thread holds, and only it touches.
+struct DirectoryConnection::Link {
+    QString connectionName = nextConnectionName();
+    QHash<QString, QSqlQuery> prepared;  // by statement
+
+    QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
+};
+
+int DirectoryConnection::timeoutSeconds(int fallback) {
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("BRINDLE_DB_TIMEOUT", &ok);
+    return ok && seconds > 0 ? seconds : fallback;
+}
+
+DirectoryConnection::DirectoryConnection(QString messageStoreMailboxView)
+    : m_link(std::make_shared<Link>()), m_messageStoreMailboxView(std::move(messageStoreMailboxView)) {}
+
+DirectoryConnection::~DirectoryConnection() {
+    m_thread.finish([link = m_link] {
+        link->prepared.clear();
+        if (QSqlDatabase db = link->database(); db.isValid()) db.close();
+        QSqlDatabase::removeDatabase(link->connectionName);
+    });
+}
+
+Result<void> DirectoryConnection::connect(std::function<Result<void>(Link&)> open) {
+    auto opened = std::make_shared<Result<void>>();
+    const int seconds = timeoutSeconds(kConnectTimeout);
+    if (auto waited =
+            m_thread.run([link = m_link, opened, open] { *opened = open(*link); }, waitFor(seconds));
+        !waited) {
+        return waited.error();
+    }
+    return *opened;
+}
+
+Result<Recordset> DirectoryConnection::onThread(Work work, const QString& sql) {
+    auto rows = std::make_shared<Result<Recordset>>(Error{});
+    if (auto waited = m_thread.run([link = m_link, rows, work] { *rows = work(*link); },
+                                   waitFor(timeoutSeconds(kRunTimeout)));
+        !waited) {
+        Error failure = waited.error();
+        failure.source = sql;
+        return failure;
+    }
+    return std::move(*rows);
 }
 
 Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::open(const HostFolder& host) {
@@ -82,24 +131,28 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openSqlite(
     if (!QFileInfo(directoryPath).isFile()) {
         return Error{QStringLiteral("The directory database %1 does not exist.").arg(directoryPath)};
     }
-    const QString name = nextConnectionName();
     std::unique_ptr<DirectoryConnection> connection(
-        new DirectoryConnection(name, QStringLiteral("HalvernMbxDB1.vw_mailbox")));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(directoryPath);
+        new DirectoryConnection(QStringLiteral("HalvernMbxDB1.vw_mailbox")));
     // The busy wait is how long a run waits for a writer that holds the database locked.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
-                             .arg(timeoutSeconds(kRunTimeout) * 1000));
-    if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot open %1").arg(directoryPath));
+    const int busyMilliseconds = timeoutSeconds(kRunTimeout) * 1000;
+    auto opened = connection->connect([=](Link& link) -> Result<void> {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), link.connectionName);
+        db.setDatabaseName(directoryPath);
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(busyMilliseconds));
+        if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot open %1").arg(directoryPath));
 
-    // A missing message store is not a start-up failure: only the mailbox columns need it,
-    // and they report it subscriber by subscriber.
-    if (QFileInfo(messageStorePath).isFile()) {
-        QSqlQuery attach(db);
-        attach.prepare(QStringLiteral("ATTACH DATABASE ? AS HalvernMbxDB1"));
-        attach.addBindValue(messageStorePath);
-        attach.exec();
-    }
+        // A missing message store is not a start-up failure: only the mailbox columns need it,
+        // and they report it subscriber by subscriber.
+        if (QFileInfo(messageStorePath).isFile()) {
+            QSqlQuery attach(db);
+            attach.prepare(QStringLiteral("ATTACH DATABASE ? AS HalvernMbxDB1"));
+            attach.addBindValue(messageStorePath);
+            attach.exec();
+        }
+        return {};
+    });
+    if (!opened) return opened.error();
     return connection;
 }
 
@@ -107,35 +160,57 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const
     // SQL Server reaches the message store by its three-part name; other servers hold it
     // in a schema of the directory database.
     const bool sqlServer = connectionString.contains(QStringLiteral("SQL Server"), Qt::CaseInsensitive);
-    const QString name = nextConnectionName();
     std::unique_ptr<DirectoryConnection> connection(
-        new DirectoryConnection(name, sqlServer ? QStringLiteral("HalvernMbxDB1.dbo.vw_mailbox")
-                                                : QStringLiteral("HalvernMbxDB1.vw_mailbox")));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-    if (!db.isValid()) return Error{QStringLiteral("The ODBC database driver is not available.")};
-    db.setDatabaseName(connectionString);
-    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
-                             .arg(timeoutSeconds(kConnectTimeout))
-                             .arg(timeoutSeconds(kRunTimeout)));
-    if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot connect through ODBC"));
+        new DirectoryConnection(sqlServer ? QStringLiteral("HalvernMbxDB1.dbo.vw_mailbox")
+                                          : QStringLiteral("HalvernMbxDB1.vw_mailbox")));
+    const QString options = QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
+                                .arg(timeoutSeconds(kConnectTimeout))
+                                .arg(timeoutSeconds(kRunTimeout));
+    auto opened = connection->connect([=](Link& link) -> Result<void> {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), link.connectionName);
+        if (!db.isValid()) return Error{QStringLiteral("The ODBC database driver is not available.")};
+        db.setDatabaseName(connectionString);
+        db.setConnectOptions(options);
+        if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot connect through ODBC"));
+        return {};
+    });
+    if (!opened) return opened.error();
     return connection;
 }
 
 Result<Recordset> DirectoryConnection::select(const QString& sql, const QVariantList& boundValues) {
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    // Named by its statement, as start-up shows it.
-    const auto failed = [&] {
-        Error failure = failureOf(query.lastError(), sql);
-        failure.message = sql + QStringLiteral(": ") + failure.message;
-        return failure;
-    };
-    if (!query.prepare(sql)) return failed();
-    for (const QVariant& value : boundValues) query.addBindValue(value);
-    if (!query.exec()) return failed();
-    auto rows = Recordset::fetchAll(query);
-    if (!rows) return failed();
-    return rows;
+    return onThread(
+        [sql, boundValues](Link& link) -> Result<Recordset> {
+            const QSqlDatabase db = link.database();
+            QSqlQuery query(db);
+            query.setForwardOnly(true);
+            auto rows = query.prepare(sql) ? execute(db, query, sql, boundValues)
+                                           : Result<Recordset>(failureOf(db, query.lastError(), sql));
+            // Named by its statement, as start-up shows it.
+            if (!rows) {
+                Error failure = rows.error();
+                failure.message = sql + QStringLiteral(": ") + failure.message;
+                return failure;
+            }
+            return rows;
+        },
+        sql);
+}
+
+Result<Recordset> DirectoryConnection::selectRepeated(const QString& sql, const QVariantList& boundValues) {
+    return onThread(
+        [sql, boundValues](Link& link) -> Result<Recordset> {
+            const QSqlDatabase db = link.database();
+            auto prepared = link.prepared.find(sql);
+            if (prepared == link.prepared.end()) {
+                QSqlQuery query(db);
+                query.setForwardOnly(true);
+                if (!query.prepare(sql)) return failureOf(db, query.lastError(), sql);
+                prepared = link.prepared.insert(sql, std::move(query));
+            }
+            return execute(db, *prepared, sql, boundValues);
+        },
+        sql);
 }
 
 }  // namespace brindle

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 #include <QVariantList>
+#include <chrono>
+#include <functional>
 #include <memory>
 
+#include "export/directory/directory_thread.h"
 #include "export/directory/recordset.h"
 #include "platform/result.h"
 
@@ -17,6 +18,11 @@ class HostFolder;
 // database, opened read-only, with the message store attached as HalvernMbxDB1; when
 // BRINDLE_DIRECTORY is set, that ODBC connection string instead (any ODBC driver).
 // Every statement is a fixed text with ? placeholders; values only ever arrive bound.
+//
+// The connection lives on a DirectoryThread. A statement that gives no sign of life for the
+// run's time-out (BRINDLE_DB_TIMEOUT, 60 s by default, and a little more so that a driver's own
+// time-out speaks first) is abandoned with a fatal Error, as is one a wait scope stops; the
+// connection then refuses every later statement with the same Error.
 class DirectoryConnection {
 public:
     ~DirectoryConnection();
@@ -32,10 +38,8 @@ public:
     // Runs one statement and fetches all its rows.
     Result<Recordset> select(const QString& sql, const QVariantList& boundValues = {});
 
-    // A failed statement as an Error naming `source`. Marked fatal when the directory itself
-    // failed rather than the statement: the connection is lost (a trivial statement fails
-    // too), the database is locked past its wait, damaged or gone.
-    Error failureOf(const QSqlError& error, const QString& source);
+    // The same for a statement run over and over with other values: prepared once, kept.
+    Result<Recordset> selectRepeated(const QString& sql, const QVariantList& boundValues);
 
     // How long to wait for the directory, in seconds: BRINDLE_DB_TIMEOUT when set, else
     // `fallback` (15 to connect, 60 for a run's statements).
@@ -44,12 +48,16 @@ public:
     // How the message store's mailbox view is named from this connection.
     const QString& messageStoreMailboxView() const { return m_messageStoreMailboxView; }
 
-    QSqlDatabase database() const;
-
 private:
-    DirectoryConnection(QString connectionName, QString messageStoreMailboxView);
+    struct Link;
+    using Work = std::function<Result<Recordset>(Link&)>;
 
-    QString m_connectionName;
+    explicit DirectoryConnection(QString messageStoreMailboxView);
+    Result<void> connect(std::function<Result<void>(Link&)> open);
+    Result<Recordset> onThread(Work work, const QString& sql);
+
+    std::shared_ptr<Link> m_link;
+    DirectoryThread m_thread;
     QString m_messageStoreMailboxView;
 };
 

@@ -1,7 +1,5 @@
 #include "export/directory/query_lookup.h"
 
-#include <QSqlError>
-
 #include "export/directory/directory_connection.h"
 
 namespace brindle {
@@ -28,20 +26,7 @@ Result<Recordset> QueryLookup::mailbox(const QVariant& subscriberId) {
 }
 
 Result<Recordset> QueryLookup::run(const QString& sql, const QVariant& value) {
-    auto prepared = m_prepared.find(sql);
-    if (prepared == m_prepared.end()) {
-        QSqlQuery query(m_connection.database());
-        query.setForwardOnly(true);
-        if (!query.prepare(sql)) return m_connection.failureOf(query.lastError(), sql);
-        prepared = m_prepared.insert(sql, std::move(query));
-    }
-    QSqlQuery& query = *prepared;
-    query.bindValue(0, value.isNull() ? value : QVariant(value.toString()));
-    if (!query.exec()) return m_connection.failureOf(query.lastError(), sql);
-    auto result = Recordset::fetchAll(query);
-    if (!result) result = m_connection.failureOf(query.lastError(), sql);
-    query.finish();
-    return result;
+    return m_connection.selectRepeated(sql, {value.isNull() ? value : QVariant(value.toString())});
 }
 
 }  // namespace brindle

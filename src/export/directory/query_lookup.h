@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QHash>
-#include <QSqlQuery>
-
 #include "export/directory/directory_lookup.h"
 
 namespace brindle {
@@ -24,7 +21,6 @@ private:
     Result<Recordset> run(const QString& sql, const QVariant& value);
 
     DirectoryConnection& m_connection;
-    QHash<QString, QSqlQuery> m_prepared;
 };
 
 }  // namespace brindle

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 
+#include "export/directory/directory_thread.h"
+
 namespace brindle {
 
 namespace {
@@ -112,6 +114,7 @@ Result<Recordset> Recordset::fetchAll(QSqlQuery& query) {
     store->fieldCount = int(store->fieldNames.size());
     ValuePool pool;
     while (query.next()) {
+        DirectoryThread::heartbeat();
         for (int i = 0; i < store->fieldCount; ++i) store->cells.push_back(pool.add(query.value(i)));
     }
     if (query.lastError().isValid()) {
