@@ -12,6 +12,7 @@ floor), wall s, user s, sys s, peak RSS kB, statements ("-" where not counted), 
 """
 import datetime
 import math
+import os
 import statistics
 import subprocess
 import sys
@@ -32,6 +33,12 @@ def machine():
         kb = next(int(line.split()[1]) for line in meminfo if line.startswith("MemTotal:"))
     cores = subprocess.run(["nproc"], capture_output=True, text=True, check=True).stdout.strip()
     return f"{cores} × {model}, {kb / 1024 / 1024:.1f} GiB memory"
+
+
+def file_system(path):
+    found = subprocess.run(["findmnt", "-n", "-o", "FSTYPE,OPTIONS", "-T", path],
+                           capture_output=True, text=True, check=True).stdout.split()
+    return f"{found[0]}, mounted {found[1]}"
 
 
 def read_runs(path):
@@ -103,6 +110,7 @@ def main(runs_tsv, commit, once_from, results_md, plot_dat):
         "Written by `scripts/bench`; every run of it replaces this file.",
         "",
         f"- Machine: {machine()}",
+        f"- Output folders (build/bench-work): {file_system(os.path.dirname(os.path.abspath(results_md)))}",
         f"- Date: {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC",
         f"- Commit: {commit}",
         f"- Runs: {runs_note}",
