@@ -111,6 +111,31 @@ private slots:
         QVERIFY(!DirectoryConnection::openSqlite(path, folder.filePath("HalvernMbxDB1.db")).ok());
         QVERIFY(!QFile::exists(path));
     }
+
+    // The PostgreSQL driver would hold a whole view on the client; it is asked to fetch in
+    // blocks, unless the administrator's string says how it should fetch.
+    void streamsRowsFromThePostgreSqlDriverOnly_data() {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("used");
+        const QString blocks = "UseDeclareFetch=1;Fetch=10000";
+        QTest::addRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h;Database=d"
+                                    << "Driver={PostgreSQL Unicode};Server=h;Database=d;" + blocks;
+        QTest::addRow("any case, ending in ;") << "driver = {postgresql ansi};server=h;"
+                                               << "driver = {postgresql ansi};server=h;" + blocks;
+        QTest::addRow("its own setting wins") << "Driver={PostgreSQL Unicode};usedeclarefetch=0"
+                                              << "Driver={PostgreSQL Unicode};usedeclarefetch=0";
+        QTest::addRow("another driver") << "Driver={ODBC Driver 18 for SQL Server};Server=h"
+                                        << "Driver={ODBC Driver 18 for SQL Server};Server=h";
+        QTest::addRow("PostgreSQL only in a path") << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db"
+                                                   << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db";
+        QTest::addRow("a data source name") << "DSN=halvern"
+                                            << "DSN=halvern";
+    }
+    void streamsRowsFromThePostgreSqlDriverOnly() {
+        QFETCH(QString, given);
+        QFETCH(QString, used);
+        QCOMPARE(DirectoryConnection::odbcConnectionString(given), used);
+    }
 };
 
 QTEST_GUILESS_MAIN(DirectoryTest)

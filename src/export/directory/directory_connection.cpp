@@ -3,6 +3,7 @@
 #include <QAtomicInteger>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -78,6 +79,19 @@ struct DirectoryConnection::Link {
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 };
+
+QString DirectoryConnection::odbcConnectionString(const QString& given) {
+    static const QRegularExpression kPostgreSqlDriver(
+        QStringLiteral(R"((^|;)\s*Driver\s*=\s*\{?[^;]*PostgreSQL)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!kPostgreSqlDriver.match(given).hasMatch() ||
+        given.contains(QLatin1StringView("UseDeclareFetch"), Qt::CaseInsensitive)) {
+        return given;
+    }
+    QString extended = given;
+    if (!extended.trimmed().endsWith(u';')) extended += u';';
+    return extended + QStringLiteral("UseDeclareFetch=1;Fetch=10000");
+}
 
 int DirectoryConnection::timeoutSeconds(int fallback) {
     bool ok = false;
@@ -169,7 +183,7 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const
     auto opened = connection->connect([=](Link& link) -> Result<void> {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), link.connectionName);
         if (!db.isValid()) return Error{QStringLiteral("The ODBC database driver is not available.")};
-        db.setDatabaseName(connectionString);
+        db.setDatabaseName(odbcConnectionString(connectionString));
         db.setConnectOptions(options);
         if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot connect through ODBC"));
         return {};

@@ -41,6 +41,11 @@ public:
     // The same for a statement run over and over with other values: prepared once, kept.
     Result<Recordset> selectRepeated(const QString& sql, const QVariantList& boundValues);
 
+    // The connection string as given, with settings added for drivers that need them: the
+    // PostgreSQL driver fetches rows in blocks of 10,000 instead of holding a whole result on
+    // the client (which would double a run's memory), unless the string says otherwise.
+    static QString odbcConnectionString(const QString& given);
+
     // How long to wait for the directory, in seconds: BRINDLE_DB_TIMEOUT when set, else
     // `fallback` (15 to connect, 60 for a run's statements).
     static int timeoutSeconds(int fallback);
