@@ -173,6 +173,31 @@ private slots:
         QVERIFY(options >= 6);
     }
 
+    void packToolManualPageRendersWithItsCommandsAndOptions_data() { addTrees(); }
+    void packToolManualPageRendersWithItsCommandsAndOptions() {
+        QFETCH(QString, tree);
+        REQUIRE_TOOL("man", "man-db");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", "C");
+        environment.insert("MANWIDTH", "200");
+        environment.insert("MANPATH", tree + "/share/man");
+        const QString page = tree + "/share/man/man1/brindle-pack.1.gz";
+        QCOMPARE(runTool("man", {"-w", "brindle-pack"}, environment).out.trimmed(), page);
+        const ToolRun man = runTool("man", {"--warnings", "-l", page}, environment);
+        QCOMPARE(man.exitCode, 0);
+        QCOMPARE(man.err, QString());
+        // The commands and options that --help names.
+        static const QRegularExpression named("^  (make|dump|--?[a-z-]+)",
+                                              QRegularExpression::MultilineOption);
+        const QString help = runTool(tree + "/bin/brindle-pack", {"--help"}).out;
+        int names = 0;
+        for (const auto& match : named.globalMatch(help)) {
+            QVERIFY2(man.out.contains(match.captured(1)), qPrintable(match.captured(1)));
+            ++names;
+        }
+        QVERIFY(names >= 5);
+    }
+
     void desktopEntryValidatesAndNamesTheInstalledIcon_data() { addTrees(); }
     void desktopEntryValidatesAndNamesTheInstalledIcon() {
         QFETCH(QString, tree);
