@@ -113,28 +113,31 @@ private slots:
     }
 
     // The PostgreSQL driver would hold a whole view on the client; it is asked to fetch in
-    // blocks, unless the administrator's string says how it should fetch.
+    // blocks when the run reads whole views, unless the administrator's string says how.
     void streamsRowsFromThePostgreSqlDriverOnly_data() {
         QTest::addColumn<QString>("given");
+        QTest::addColumn<bool>("wholeViews");
         QTest::addColumn<QString>("used");
         const QString blocks = "UseDeclareFetch=1;Fetch=10000";
-        QTest::addRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h;Database=d"
+        QTest::addRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h;Database=d" << true
                                     << "Driver={PostgreSQL Unicode};Server=h;Database=d;" + blocks;
-        QTest::addRow("any case, ending in ;") << "driver = {postgresql ansi};server=h;"
+        QTest::addRow("any case, ending in ;") << "driver = {postgresql ansi};server=h;" << true
                                                << "driver = {postgresql ansi};server=h;" + blocks;
-        QTest::addRow("its own setting wins") << "Driver={PostgreSQL Unicode};usedeclarefetch=0"
+        QTest::addRow("its own setting wins") << "Driver={PostgreSQL Unicode};usedeclarefetch=0" << true
                                               << "Driver={PostgreSQL Unicode};usedeclarefetch=0";
-        QTest::addRow("another driver") << "Driver={ODBC Driver 18 for SQL Server};Server=h"
+        QTest::addRow("another driver") << "Driver={ODBC Driver 18 for SQL Server};Server=h" << true
                                         << "Driver={ODBC Driver 18 for SQL Server};Server=h";
-        QTest::addRow("PostgreSQL only in a path") << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db"
+        QTest::addRow("PostgreSQL only in a path") << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db" << true
                                                    << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db";
-        QTest::addRow("a data source name") << "DSN=halvern"
-                                            << "DSN=halvern";
+        QTest::addRow("a data source name") << "DSN=halvern" << true << "DSN=halvern";
+        QTest::addRow("one statement a look-up")
+            << "Driver={PostgreSQL Unicode};Server=h" << false << "Driver={PostgreSQL Unicode};Server=h";
     }
     void streamsRowsFromThePostgreSqlDriverOnly() {
         QFETCH(QString, given);
+        QFETCH(bool, wholeViews);
         QFETCH(QString, used);
-        QCOMPARE(DirectoryConnection::odbcConnectionString(given), used);
+        QCOMPARE(DirectoryConnection::odbcConnectionString(given, wholeViews), used);
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "export/directory/make_lookup.h"
 #include "platform/host_folder.h"
 
 namespace brindle {
@@ -80,11 +81,11 @@ struct DirectoryConnection::Link {
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 };
 
-QString DirectoryConnection::odbcConnectionString(const QString& given) {
+QString DirectoryConnection::odbcConnectionString(const QString& given, bool wholeViews) {
     static const QRegularExpression kPostgreSqlDriver(
         QStringLiteral(R"((^|;)\s*Driver\s*=\s*\{?[^;]*PostgreSQL)"),
         QRegularExpression::CaseInsensitiveOption);
-    if (!kPostgreSqlDriver.match(given).hasMatch() ||
+    if (!wholeViews || !kPostgreSqlDriver.match(given).hasMatch() ||
         given.contains(QLatin1StringView("UseDeclareFetch"), Qt::CaseInsensitive)) {
         return given;
     }
@@ -135,7 +136,7 @@ Result<Recordset> DirectoryConnection::onThread(Work work, const QString& sql) {
 
 Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::open(const HostFolder& host) {
     const QString odbc = qEnvironmentVariable("BRINDLE_DIRECTORY");
-    if (!odbc.isEmpty()) return openOdbc(odbc);
+    if (!odbc.isEmpty()) return openOdbc(odbc, !lookupsRunPerStatement());
     return openSqlite(host.directoryDatabasePath(), host.messageStorePath());
 }
 
@@ -170,7 +171,8 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openSqlite(
     return connection;
 }
 
-Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const QString& connectionString) {
+Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const QString& connectionString,
+                                                                           bool wholeViews) {
     // SQL Server reaches the message store by its three-part name; other servers hold it
     // in a schema of the directory database.
     const bool sqlServer = connectionString.contains(QStringLiteral("SQL Server"), Qt::CaseInsensitive);
@@ -183,7 +185,7 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const
     auto opened = connection->connect([=](Link& link) -> Result<void> {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), link.connectionName);
         if (!db.isValid()) return Error{QStringLiteral("The ODBC database driver is not available.")};
-        db.setDatabaseName(odbcConnectionString(connectionString));
+        db.setDatabaseName(odbcConnectionString(connectionString, wholeViews));
         db.setConnectOptions(options);
         if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot connect through ODBC"));
         return {};

@@ -33,7 +33,8 @@ public:
     static Result<std::unique_ptr<DirectoryConnection>> open(const HostFolder& host);
     static Result<std::unique_ptr<DirectoryConnection>> openSqlite(const QString& directoryPath,
                                                                    const QString& messageStorePath);
-    static Result<std::unique_ptr<DirectoryConnection>> openOdbc(const QString& connectionString);
+    static Result<std::unique_ptr<DirectoryConnection>> openOdbc(const QString& connectionString,
+                                                                 bool wholeViews = true);
 
     // Runs one statement and fetches all its rows.
     Result<Recordset> select(const QString& sql, const QVariantList& boundValues = {});
@@ -41,10 +42,12 @@ public:
     // The same for a statement run over and over with other values: prepared once, kept.
     Result<Recordset> selectRepeated(const QString& sql, const QVariantList& boundValues);
 
-    // The connection string as given, with settings added for drivers that need them: the
-    // PostgreSQL driver fetches rows in blocks of 10,000 instead of holding a whole result on
-    // the client (which would double a run's memory), unless the string says otherwise.
-    static QString odbcConnectionString(const QString& given);
+    // The connection string as given, with settings added for drivers that need them. For
+    // `wholeViews` (the set-based reader's statements) the PostgreSQL driver fetches rows in
+    // blocks of 10,000 instead of holding a whole view on the client, which would double a
+    // run's memory; small results are faster without the cursor this costs. A string that
+    // sets UseDeclareFetch itself is left as it is.
+    static QString odbcConnectionString(const QString& given, bool wholeViews);
 
     // How long to wait for the directory, in seconds: BRINDLE_DB_TIMEOUT when set, else
     // `fallback` (15 to connect, 60 for a run's statements).

@@ -5,8 +5,12 @@
 
 namespace brindle {
 
+bool lookupsRunPerStatement() {
+    return qEnvironmentVariable("BRINDLE_LOOKUPS") == QLatin1String("per-statement");
+}
+
 std::unique_ptr<DirectoryLookup> makeDirectoryLookup(DirectoryConnection& connection, CachedTables& tables) {
-    if (qEnvironmentVariable("BRINDLE_LOOKUPS") == QLatin1String("per-statement")) {
+    if (lookupsRunPerStatement()) {
         return std::make_unique<QueryLookup>(connection);
     }
     return std::make_unique<SetLookup>(connection, tables);

@@ -13,4 +13,7 @@ class DirectoryConnection;
 // bound statement per look-up (slower, kept to check the other against).
 std::unique_ptr<DirectoryLookup> makeDirectoryLookup(DirectoryConnection& connection, CachedTables& tables);
 
+// Whether BRINDLE_LOOKUPS asks for one statement per look-up.
+bool lookupsRunPerStatement();
+
 }  // namespace brindle
