@@ -101,8 +101,8 @@ bool DirectoryThread::anyAbandoned() {
 
 Result<void> DirectoryThread::run(std::function<void()> job, std::chrono::milliseconds silence) {
     if (m_abandoned) return *m_abandoned;
-    // A poll that pumps the window's events could start another statement: it waits its turn
-    // in no queue, as the connection is not free, and is refused instead.
+    // A poll that pumps the window's events could start another statement while this one
+    // runs; it is refused rather than queued behind a statement that may never end.
     if (m_waiting || m_finished) return Error{QStringLiteral("the directory is busy with another statement")};
     m_waiting = true;
 
