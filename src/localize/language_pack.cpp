@@ -1,15 +1,12 @@
 #include "localize/language_pack.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QFile>
 #include <QHash>
 #include <QtEndian>
 #include <algorithm>
 #include <optional>
 #include <vector>
+
+#include "platform/regular_file.h"
 
 namespace brindle {
 
@@ -219,22 +216,10 @@ std::unique_ptr<StringSource> loadLanguagePackFromBytes(const QByteArray& bytes)
 }
 
 std::unique_ptr<StringSource> loadLanguagePack(const QString& path) {
-    // Opened without waiting, then examined through the open descriptor: a pipe or a device
-    // neither blocks the open nor gets read, and nothing can swap the file in between.
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (descriptor < 0) return nullptr;
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return nullptr;
-    }
-    struct stat status = {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kLargestPack)
-        return nullptr;
-    const QByteArray bytes = file.read(kLargestPack + 1);
-    if (file.error() != QFileDevice::NoError) return nullptr;
-    return loadLanguagePackFromBytes(bytes);
+    // A pipe or a device in a pack's place neither blocks nor gets read.
+    const RegularFileRead file = readRegularFile(path, kLargestPack);
+    if (file.outcome != RegularFileRead::Outcome::Read) return nullptr;
+    return loadLanguagePackFromBytes(file.bytes);
 }
 
 }  // namespace brindle

@@ -39,6 +39,21 @@ QString buildDir() {
     return qEnvironmentVariable("BRINDLE_BUILD_DIR");
 }
 
+// A manual page of an installed tree as man finds it by name and renders it, 200 columns wide.
+struct ManualPage {
+    QString foundAt;
+    ToolRun rendering;
+};
+
+ManualPage manualPage(const QString& tree, const QString& name) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "C");
+    environment.insert("MANWIDTH", "200");
+    environment.insert("MANPATH", tree + "/share/man");
+    const QString foundAt = runTool("man", {"-w", name}, environment).out.trimmed();
+    return {foundAt, runTool("man", {"--warnings", "-l", foundAt}, environment)};
+}
+
 // Every file and link below `root`, as paths relative to it.
 QStringList treeOf(const QString& root) {
     QStringList paths;
@@ -145,15 +160,9 @@ private slots:
     void manualPageRendersWithEveryLabelAndOption() {
         QFETCH(QString, tree);
         REQUIRE_TOOL("man", "man-db");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("LC_ALL", "C");
-        environment.insert("MANWIDTH", "200");
-        environment.insert("MANPATH", tree + "/share/man");
-        const QString page = tree + "/share/man/man1/brindle.1.gz";
-        const ToolRun found = runTool("man", {"-w", "brindle"}, environment);
-        QCOMPARE(found.out.trimmed(), page);
-
-        const ToolRun man = runTool("man", {"--warnings", "-l", page}, environment);
+        const ManualPage page = manualPage(tree, "brindle");
+        QCOMPARE(page.foundAt, tree + "/share/man/man1/brindle.1.gz");
+        const ToolRun& man = page.rendering;
         QCOMPARE(man.exitCode, 0);
         QCOMPARE(man.err, QString());
         QStringList lines = man.out.split('\n');
@@ -177,13 +186,9 @@ private slots:
     void packToolManualPageRendersWithItsCommandsAndOptions() {
         QFETCH(QString, tree);
         REQUIRE_TOOL("man", "man-db");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("LC_ALL", "C");
-        environment.insert("MANWIDTH", "200");
-        environment.insert("MANPATH", tree + "/share/man");
-        const QString page = tree + "/share/man/man1/brindle-pack.1.gz";
-        QCOMPARE(runTool("man", {"-w", "brindle-pack"}, environment).out.trimmed(), page);
-        const ToolRun man = runTool("man", {"--warnings", "-l", page}, environment);
+        const ManualPage page = manualPage(tree, "brindle-pack");
+        QCOMPARE(page.foundAt, tree + "/share/man/man1/brindle-pack.1.gz");
+        const ToolRun& man = page.rendering;
         QCOMPARE(man.exitCode, 0);
         QCOMPARE(man.err, QString());
         // The commands and options that --help names.
