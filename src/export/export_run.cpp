@@ -1,8 +1,12 @@
 #include "export/export_run.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <new>
 
 #include "export/catalogue.h"
 #include "export/columns/field_text.h"
@@ -10,9 +14,9 @@
 #include "export/directory/directory_thread.h"
 #include "export/output_path.h"
 #include "localize/localizer.h"
-#include "platform/exclusive_lock.h"
 #include "platform/notifier.h"
 #include "platform/version.h"
+#include "platform/write_failure.h"
 #include "timeconv/time_functions.h"
 
 namespace brindle {
@@ -45,20 +49,16 @@ const Recordset& ExportRun::classOfService() const {
 }
 
 std::optional<QString> ExportRun::streamStoreFolder() {
-    if (!m_streamStore) {
-        Result<QString> installPath = m_environment.installPath
-                                          ? m_environment.installPath()
-                                          : Error{QStringLiteral("the host's install folder is not known")};
-        if (installPath) {
-            m_streamStore = *installPath + QStringLiteral("Streams/HalvernDirDb/");
-        } else {
-            // Once a run: every subscriber with a voice name would otherwise say it again.
-            m_log.WriteLogLine(QStringLiteral("(error) ") + installPath.error().message +
+    if (!m_streamStore) return std::nullopt;
+    if (!*m_streamStore) {
+        // Once a run: every subscriber with a voice name would otherwise say it again.
+        if (!m_streamStoreFailureLogged) {
+            m_log.WriteLogLine(QStringLiteral("(error) ") + m_streamStore->error().message +
                                QStringLiteral("; voice names in the stream store are not copied"));
-            m_streamStore = installPath.error();
+            m_streamStoreFailureLogged = true;
         }
+        return std::nullopt;
     }
-    if (!*m_streamStore) return std::nullopt;
     return m_streamStore->value();
 }
 
@@ -101,9 +101,10 @@ void ExportRun::matchSelectedItems() {
 }
 
 Result<ExportSummary> ExportRun::fail(const QString& message) {
+    m_line.clear();
     m_log.WriteLogLine(QStringLiteral("(error) ") + message);
     m_log.CloseErrorLog();
-    m_output.cancelWriting();
+    if (m_output.isOpen()) m_output.cancelWriting();
     if (auto logged = m_log.whole(); !logged)
         return Error{message + QStringLiteral("; ") + logged.error().message};
     return Error{message};
@@ -111,7 +112,7 @@ Result<ExportSummary> ExportRun::fail(const QString& message) {
 
 Result<ExportSummary> ExportRun::failWithoutLog(const Error& logError) {
     m_log.CloseErrorLog();
-    m_output.cancelWriting();
+    if (m_output.isOpen()) m_output.cancelWriting();
     return Error{logError.message + QStringLiteral("; no output file was written")};
 }
 
@@ -119,7 +120,27 @@ void ExportRun::writeHeader() {
     for (const DataItem* item : std::as_const(m_items)) {
         for (const QString& column : item->columns) m_line.AppendField(column);
     }
-    m_output.write(encodedLine(m_line.finishLine()));
+    writeOutput(m_line.finishLine());
+}
+
+void ExportRun::writeOutput(const QString& line) {
+    if (m_outputFailure) return;
+    const QByteArray bytes = encodedLine(line);
+    m_outputFailure = failureOf(m_output, [&] { return m_output.write(bytes) == bytes.size(); });
+}
+
+// A write that fits the file's buffer fails only when the buffer goes to the file, and
+// QSaveFile's commit does not see a failure there: the buffer is written, and synced, first.
+Result<void> ExportRun::commitOutput() {
+    if (!m_outputFailure) m_outputFailure = failureOf(m_output, [this] { return m_output.flush(); });
+    if (!m_outputFailure) {
+        m_outputFailure =
+            failureOf(m_output, [this] { return ::fsync(m_output.handle()) == 0 || errno == EINVAL; });
+    }
+    if (!m_outputFailure) m_outputFailure = failureOf(m_output, [this] { return m_output.commit(); });
+    if (!m_outputFailure) return {};
+    return Error{
+        QStringLiteral("cannot write the output file %1: %2").arg(m_options.outputPath, *m_outputFailure)};
 }
 
 bool ExportRun::positionOnRows() {
@@ -151,29 +172,60 @@ bool ExportRun::positionOnRows() {
 void ExportRun::writeLine() {
     m_line.clear();
     for (const DataItem* item : std::as_const(m_items)) item->producer(*this);
-    m_output.write(encodedLine(m_line.finishLine()));
+    writeOutput(m_line.finishLine());
 }
 
 Result<ExportSummary> ExportRun::run(RunObserver& observer) {
+    Result<ExportSummary> outcome = Error{};
+    try {
+        outcome = runSteps(observer);
+    } catch (const std::bad_alloc&) {
+        // The allocation that failed was a large one; the few small ones here still succeed.
+        outcome = fail(QStringLiteral("out of memory; no output file was written"));
+    }
+    m_outputLock.reset();
+    m_logLock.reset();
+    return outcome;
+}
+
+Result<void> ExportRun::begin() {
     if (m_options.selectedEntries.isEmpty()) {
         return Error{m_environment.strings.myLoadResString(kNothingSelectedId)};
     }
-    if (auto allowed = checkOutputPath(m_options.outputPath, m_environment.logPath, m_environment.hostFiles);
-        !allowed) {
+    m_streamStore = m_environment.installPath
+                        ? m_environment.installPath()
+                        : Error{QStringLiteral("the host's install folder is not known")};
+    if (*m_streamStore) m_streamStore = m_streamStore->value() + QStringLiteral("Streams/HalvernDirDb/");
+    const QString logLock = m_environment.logPath + QStringLiteral(".lock");
+    ProtectedPaths protectedPaths{m_environment.logPath, m_environment.lockFiles + QStringList{logLock},
+                                  m_environment.hostFiles};
+    if (*m_streamStore) protectedPaths.hostFolders << m_streamStore->value();
+    if (auto allowed = checkOutputPath(m_options.outputPath, protectedPaths); !allowed)
         return allowed.error();
-    }
+
     // Held to the end of the run, so that two runs never write one log together.
-    ExclusiveLock logLock(m_environment.logPath + QStringLiteral(".lock"));
-    const Result<bool> locked = logLock.tryAcquire();
+    const Result<bool> locked = m_logLock.emplace(logLock).tryAcquire();
     if (!locked) return locked.error();
     if (!*locked) {
         return Error{QStringLiteral("another export is writing the error log %1; nothing was exported")
                          .arg(m_environment.logPath)};
     }
-    if (auto opened = m_log.OpenErrorLog(m_environment.logPath, false, m_environment.programName,
-                                         QString::fromLatin1(kVersionText));
-        !opened) {
-        return opened.error();
+    return m_log.OpenErrorLog(m_environment.logPath, false, m_environment.programName,
+                              QString::fromLatin1(kVersionText));
+}
+
+Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
+    if (auto begun = begin(); !begun) return begun.error();
+    // Beside the output, so that runs from two home folders never write one output together.
+    const Result<bool> locked =
+        m_outputLock.emplace(m_options.outputPath + QStringLiteral(".lock")).tryAcquire();
+    if (!locked) {
+        return fail(QStringLiteral("cannot write the output file %1: %2")
+                        .arg(m_options.outputPath, locked.error().message));
+    }
+    if (!*locked) {
+        return fail(QStringLiteral("another export is writing the output file %1; nothing was exported")
+                        .arg(m_options.outputPath));
     }
     // The old file goes first, as it always has, but only once the log is open: a run that
     // cannot log leaves it in place. The new one appears whole or not at all.
@@ -201,8 +253,12 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
         if (const std::optional<QString> stop = observer.stopRequested()) {
             return fail(*stop + QStringLiteral("; no output file was written"));
         }
-        // No use going on once the log has lost a line: the run cannot end in success.
+        // No use going on once the log or the output has lost a line: the run cannot succeed.
         if (auto logged = m_log.whole(); !logged) return failWithoutLog(logged.error());
+        if (m_outputFailure) {
+            return fail(QStringLiteral("cannot write the output file %1: %2; no output file was written")
+                            .arg(m_options.outputPath, *m_outputFailure));
+        }
         // The marker line is written for a Null alias too, so that no subscriber's lines
         // appear under the one before it.
         m_log.WriteLogLine(QStringLiteral("\r\nAlias=") + fieldText(*this, subscribers, u"Alias"));
@@ -221,10 +277,10 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
         if (m_options.progressMaximum > progress) observer.progressed(++progress);
     }
 
-    if (auto logged = m_log.whole(); !logged) return failWithoutLog(logged.error());
-    if (!m_output.commit()) {
-        return fail(QStringLiteral("cannot write the output file %1: %2")
-                        .arg(m_options.outputPath, m_output.errorString()));
+    // The log first: an output is never committed beside a log that did not reach the disk.
+    if (auto logged = m_log.flushToDisk(); !logged) return failWithoutLog(logged.error());
+    if (auto committed = commitOutput(); !committed) {
+        return fail(committed.error().message + QStringLiteral("; no output file was written"));
     }
     m_log.CloseErrorLog();
     summary.errorCount = m_log.errorCount();

@@ -11,6 +11,7 @@
 #include "export/export_options.h"
 #include "export/field_writer.h"
 #include "log/error_log.h"
+#include "platform/exclusive_lock.h"
 
 namespace brindle {
 
@@ -21,8 +22,9 @@ class Notifier;
 struct DataItem;
 
 // Where an export runs: the directory's cached tables and look-ups, the strings that name
-// the data items, where the log goes, the host's files, which no output may replace, and how
-// to find the host's install folder (asked at most once per run, when a voice name needs it).
+// the data items, where the log goes, the host's files and the program's other lock files,
+// which no output may replace, and how to find the host's install folder (asked once per run:
+// no output may go into its stream store, and relative voice names are found there).
 struct ExportEnvironment {
     CachedTables& tables;
     DirectoryLookup& lookup;
@@ -32,16 +34,18 @@ struct ExportEnvironment {
     QStringList hostFiles = {};
     std::function<Result<QString>()> installPath = {};
     Notifier* notifier = nullptr;  // the window's message boxes; none on a command line
+    QStringList lockFiles = {};
 };
 
 // One export: the header, then one line per subscriber that has a call handler and a class
 // of service, each problem logged. All state of the run lives here and nothing carries from
 // one subscriber to the next.
 //
-// Nothing is touched unless the output path may be replaced (checkOutputPath) and the log
-// could be locked against other runs, opened and begun; only then is the old output removed.
-// The output appears under its name only when it is complete and the log was written whole:
-// a run that fails or is stopped leaves no file there, partial or temporary.
+// Nothing is touched unless the output path may be replaced (checkOutputPath), the log and
+// the output path could be locked against other runs, and the log opened and begun; only then
+// is the old output removed. The output appears under its name only when every byte of it
+// and of the log reached the disk: a run that fails, runs out of memory or is stopped leaves
+// no file there, partial or temporary.
 class ExportRun final : private ColumnContext {
 public:
     ExportRun(ExportEnvironment environment, ExportOptions options);
@@ -64,9 +68,13 @@ private:
     void logFailure(const Error& error) override;
 
     void matchSelectedItems();
+    Result<ExportSummary> runSteps(RunObserver& observer);
+    Result<void> begin();
     void writeHeader();
     bool positionOnRows();
     void writeLine();
+    void writeOutput(const QString& line);
+    Result<void> commitOutput();
     Result<ExportSummary> fail(const QString& message);
     Result<ExportSummary> failWithoutLog(const Error& logError);
 
@@ -74,11 +82,15 @@ private:
     ExportOptions m_options;
     ErrorLog m_log;
     FieldWriter m_line;
+    std::optional<ExclusiveLock> m_logLock;     // held to the end of the run, as is
+    std::optional<ExclusiveLock> m_outputLock;  // the one beside the output
     QSaveFile m_output;
+    std::optional<QString> m_outputFailure;  // why a write of the output failed, once one has
     QString m_outputFolder;
     int m_localOffsetSeconds = 0;
-    std::optional<Result<QString>> m_streamStore;  // asked for on first use
-    QList<const DataItem*> m_items;                // the selected entries' items, in line order
+    std::optional<Result<QString>> m_streamStore;  // asked for when the run begins
+    bool m_streamStoreFailureLogged = false;
+    QList<const DataItem*> m_items;  // the selected entries' items, in line order
     QSet<QString> m_shownToUser;
     std::optional<Error> m_directoryFailure;  // the first fatal failure: the run stops on it
 };

@@ -45,9 +45,28 @@ bool sameFile(const QString& a, const QString& b) {
     return resolved(a) == resolved(b);
 }
 
+// Whether `path` is `folder` or lies inside it, once both are resolved.
+bool isInside(const QString& path, const QString& folder) {
+    const QString resolvedFolder = QFileInfo(folder).canonicalFilePath();
+    if (resolvedFolder.isEmpty()) return false;
+    const QString resolvedPath = resolved(path);
+    return resolvedPath == resolvedFolder || resolvedPath.startsWith(resolvedFolder + QLatin1Char('/'));
+}
+
 }  // namespace
 
-Result<void> checkOutputPath(const QString& path, const QString& logPath, const QStringList& hostFiles) {
+Result<void> checkOutputFileName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    if (path.endsWith(QLatin1Char('/')) || name.isEmpty() || name == QLatin1String(".") ||
+        name == QLatin1String("..")) {
+        return Error{
+            QStringLiteral("the output path %1 names a folder, not a file; nothing was written").arg(path)};
+    }
+    return {};
+}
+
+Result<void> checkOutputPath(const QString& path, const ProtectedPaths& protectedPaths) {
+    if (auto named = checkOutputFileName(path); !named) return named;
     if (const auto status = statOf(path, false)) {
         if (!S_ISREG(status->st_mode)) {
             return Error{QStringLiteral("the output path %1 is %2, not a regular file; nothing was written")
@@ -57,13 +76,26 @@ Result<void> checkOutputPath(const QString& path, const QString& logPath, const 
         return Error{QStringLiteral("cannot examine the output path %1: %2")
                          .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
     }
-    if (sameFile(path, logPath)) {
+    if (sameFile(path, protectedPaths.logPath)) {
         return Error{QStringLiteral("the output path %1 is the error log; nothing was written").arg(path)};
     }
-    for (const QString& hostFile : hostFiles) {
+    for (const QString& lockFile : protectedPaths.lockFiles) {
+        if (sameFile(path, lockFile)) {
+            return Error{QStringLiteral("the output path %1 is the lock file of a run; nothing was written")
+                             .arg(path)};
+        }
+    }
+    for (const QString& hostFile : protectedPaths.hostFiles) {
         if (sameFile(path, hostFile)) {
             return Error{QStringLiteral("the output path %1 is the host's own file %2; nothing was written")
                              .arg(path, hostFile)};
+        }
+    }
+    for (const QString& hostFolder : protectedPaths.hostFolders) {
+        if (isInside(path, hostFolder)) {
+            return Error{
+                QStringLiteral("the output path %1 is inside the host's own folder %2; nothing was written")
+                    .arg(path, hostFolder)};
         }
     }
     return {};

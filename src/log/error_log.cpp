@@ -1,5 +1,13 @@
 #include "log/error_log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/write_failure.h"
+
 namespace brindle {
 
 namespace {
@@ -11,21 +19,48 @@ QString asteriskLine() {
     return QString(61, QLatin1Char('*'));
 }
 
+// The log lives in a home folder that others may write to: a symbolic link, a hard link or
+// a pipe put in its place must not make the run write into someone else's file or wait for
+// ever. The file is opened without following a link and without waiting, and only a regular
+// file of one name is emptied; anything else is refused before a byte is written.
+Result<int> openLogFile(const QString& path, bool append) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    auto refuse = [&](const QString& reason) -> Result<int> {
+        if (fd >= 0) ::close(fd);
+        return Error{QStringLiteral("cannot open the error log %1: %2").arg(path, reason)};
+    };
+    if (fd < 0) {
+        if (errno == ELOOP) return refuse(QStringLiteral("it is a symbolic link"));
+        // A pipe or socket that no one reads.
+        if (errno == ENXIO) return refuse(QStringLiteral("it is not a regular file"));
+        return refuse(qt_error_string(errno));
+    }
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0) return refuse(qt_error_string(errno));
+    if (!S_ISREG(status.st_mode)) return refuse(QStringLiteral("it is not a regular file"));
+    if (status.st_nlink > 1) return refuse(QStringLiteral("it is a hard link to another file"));
+    if (!append && ::ftruncate(fd, 0) != 0) return refuse(qt_error_string(errno));
+    return fd;
+}
+
 }  // namespace
 
 Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QString& programName,
                                     const QString& versionText) {
     m_file.close();
-    m_file.setFileName(path);
+    m_path = path;
     m_writeFailure.clear();
-    // Buffered: a run writes a line or more per subscriber. A failed write shows when the
-    // buffer goes to the file, and the close checks the rest.
-    const QIODevice::OpenMode mode =
-        QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
-    const bool opened = m_file.open(mode);
     m_errors = 0;
     m_warnings = 0;
-    if (!opened) {
+    const Result<int> fd = openLogFile(path, append);
+    if (!fd) return fd.error();
+    // Buffered: a run writes a line or more per subscriber. A failed write shows when the
+    // buffer goes to the file, and the close checks the rest.
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::NotOpen);
+    if (!m_file.open(*fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(*fd);
         return Error{QStringLiteral("cannot open the error log %1: %2").arg(path, m_file.errorString())};
     }
 
@@ -41,7 +76,7 @@ Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QStr
     m_errors = 0;
     m_warnings = 0;
     // A log that cannot take its banner is not opened at all.
-    if (!m_file.flush()) noteFailure();
+    noteFailure(failureOf(m_file, [this] { return m_file.flush(); }));
     if (auto written = whole(); !written) {
         m_file.close();
         return written.error();
@@ -51,7 +86,7 @@ Result<void> ErrorLog::OpenErrorLog(const QString& path, bool append, const QStr
 
 Result<void> ErrorLog::whole() const {
     if (m_writeFailure.isEmpty()) return {};
-    return Error{QStringLiteral("the error log %1 is incomplete: %2").arg(m_file.fileName(), m_writeFailure)};
+    return Error{QStringLiteral("the error log %1 is incomplete: %2").arg(m_path, m_writeFailure)};
 }
 
 void ErrorLog::WriteLogLine(const QString& text) {
@@ -59,18 +94,25 @@ void ErrorLog::WriteLogLine(const QString& text) {
     if (text.contains(QLatin1StringView("(warning)"), Qt::CaseInsensitive)) ++m_warnings;
     if (!m_file.isOpen()) return;
     const QByteArray line = (text + kLineEnd).toLocal8Bit();
-    if (m_file.write(line) != line.size()) noteFailure();
+    noteFailure(failureOf(m_file, [&] { return m_file.write(line) == line.size(); }));
+}
+
+Result<void> ErrorLog::flushToDisk() {
+    if (m_file.isOpen()) {
+        noteFailure(failureOf(m_file, [this] { return m_file.flush(); }));
+        // Some file systems report a lost write only here; some cannot sync at all (EINVAL).
+        noteFailure(failureOf(m_file, [this] { return ::fsync(m_file.handle()) == 0 || errno == EINVAL; }));
+    }
+    return whole();
 }
 
 void ErrorLog::CloseErrorLog() {
-    if (m_file.isOpen() && !m_file.flush()) noteFailure();
+    if (m_file.isOpen()) noteFailure(failureOf(m_file, [this] { return m_file.flush(); }));
     m_file.close();
 }
 
-void ErrorLog::noteFailure() {
-    if (!m_writeFailure.isEmpty()) return;
-    m_writeFailure = m_file.errorString();
-    if (m_writeFailure.isEmpty()) m_writeFailure = QStringLiteral("a line was written only in part");
+void ErrorLog::noteFailure(const std::optional<QString>& reason) {
+    if (reason && m_writeFailure.isEmpty()) m_writeFailure = *reason;
 }
 
 }  // namespace brindle

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <optional>
 
 #include "platform/result.h"
 
@@ -10,7 +11,8 @@ namespace brindle {
 // The error log of one export: a banner, then one line per subscriber and per problem. Every
 // line that contains "(error)" or "(warning)", in any letter case, is counted from the banner
 // on, each marker once per line; the counts have no upper limit. Lines end in CR LF on every
-// platform and are written in the locale's encoding, each one flushed before the call returns.
+// platform and are written in the locale's encoding. The file must be a regular file of its
+// own: a symbolic link, a hard link or anything else at the path is refused.
 class ErrorLog {
 public:
     // Opens the log anew (or, with `append`, continues it) and writes the eight-line banner
@@ -22,6 +24,10 @@ public:
     // Counts the text and writes it as one line. Embedded CR LF pairs are written as they are
     // and so give extra lines. A text is counted even when the log is not open.
     void WriteLogLine(const QString& text);
+
+    // Writes what is buffered through to the disk; an Error when the log is not whole. A run
+    // calls it before it commits its output, so that a log lost on a full disk is known first.
+    Result<void> flushToDisk();
 
     // Writes what is buffered and closes the file; a failure there makes the log incomplete.
     // The counts keep their values until the next OpenErrorLog.
@@ -35,9 +41,10 @@ public:
     qint64 warningCount() const { return m_warnings; }
 
 private:
-    void noteFailure();
+    void noteFailure(const std::optional<QString>& reason);  // keeps the first
 
     QFile m_file;
+    QString m_path;  // the file is opened by descriptor, which leaves it no name
     QString m_writeFailure;
     qint64 m_errors = 0;
     qint64 m_warnings = 0;

@@ -44,7 +44,10 @@ ExportEnvironment Session::exportEnvironment(DirectoryLookup& lookup, const Loca
         if (!notifier.said.isEmpty()) return Error{notifier.said.join(QLatin1Char(' '))};
         return Error{QStringLiteral("the host's registry names no install folder (InstalledFolderPath)")};
     };
-    return {tables, lookup, strings, errorLogPath(), programName(), hostFiles, installPath};
+    ExportEnvironment environment{tables,        lookup,    strings,    errorLogPath(),
+                                  programName(), hostFiles, installPath};
+    environment.lockFiles = {SingleInstance::lockPath(host.path())};
+    return environment;
 }
 
 QString unsupportedHostMessage() {

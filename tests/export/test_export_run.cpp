@@ -216,8 +216,8 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addRow("log path is a folder") << "folder"
                                               << "cannot open the error log";
-        QTest::addRow("log on a full disk") << "full"
-                                            << "/dev/full is incomplete";
+        QTest::addRow("log path is a device") << "device"
+                                              << "/dev/full: it is not a regular file";
         QTest::addRow("log held by another run") << "held"
                                                  << "another export is writing the error log";
     }
@@ -234,7 +234,7 @@ private slots:
             fixture.setLogPath(fixture.path("log-folder"));
             QVERIFY(QDir().mkpath(fixture.logPath()));
         }
-        if (obstacle == "full") fixture.setLogPath("/dev/full");
+        if (obstacle == "device") fixture.setLogPath("/dev/full");
         if (obstacle == "held") QCOMPARE(otherRun.tryAcquire().value(), true);
 
         const auto summary = fixture.run({"Alias"});

@@ -9,6 +9,7 @@
 #include "export/output_path.h"
 
 using brindle::checkOutputPath;
+using brindle::ProtectedPaths;
 
 // A folder with a log, a host of four files and whatever a case adds. Every case names the
 // output path relative to the folder.
@@ -23,6 +24,9 @@ private:
         return {at("host/registry.reg"), at("host/status"), at("host/HalvernDirDB.db"),
                 at("host/HalvernMbxDB1.db")};
     }
+    ProtectedPaths protectedPaths() const {
+        return {at("BrindleErrors.log"), {at("BrindleErrors.log.lock")}, hostFiles(), {at("host/Streams")}};
+    }
     static void touch(const QString& path) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -32,10 +36,12 @@ private:
 private slots:
     void init() {
         QVERIFY(QDir(m_dir.path()).removeRecursively());
-        QVERIFY(QDir().mkpath(at("host")));
+        QVERIFY(QDir().mkpath(at("host/Streams/HalvernDirDb")));
         QVERIFY(QDir().mkpath(at("out")));
         for (const QString& file : hostFiles()) touch(file);
         touch(at("BrindleErrors.log"));
+        touch(at("BrindleErrors.log.lock"));
+        touch(at("host/Streams/HalvernDirDb/jsmith.wav"));
         touch(at("out/old.csv"));
     }
 
@@ -48,7 +54,7 @@ private slots:
     }
     void acceptsAnAbsentPathOrARegularFile() {
         QFETCH(QString, path);
-        const auto checked = checkOutputPath(at(path), at("BrindleErrors.log"), hostFiles());
+        const auto checked = checkOutputPath(at(path), protectedPaths());
         QVERIFY2(checked.ok(), qPrintable(checked.ok() ? QString() : checked.error().message));
     }
 
@@ -81,6 +87,16 @@ private slots:
                                                    << "host's own file";
         QTest::addRow("inside a file") << "out/old.csv/x.csv"
                                        << "cannot examine";
+        QTest::addRow("the log's lock") << "out/../BrindleErrors.log.lock"
+                                        << "lock file";
+        QTest::addRow("a recording") << "host/Streams/HalvernDirDb/jsmith.wav"
+                                     << "inside the host's own folder";
+        QTest::addRow("new file in the stream store") << "linked/host/Streams/HalvernDirDb/new.csv"
+                                                      << "inside the host's own folder";
+        QTest::addRow("ends in a slash") << "new/"
+                                         << "names a folder";
+        QTest::addRow("ends in a dot") << "out/."
+                                       << "names a folder";
     }
     void refusesWhatIsNotOursToReplace() {
         QFETCH(QString, path);
@@ -93,7 +109,7 @@ private slots:
                         QFile::encodeName(at("out/hard.db")).constData()),
                  0);
 
-        const auto checked = checkOutputPath(at(path), at("BrindleErrors.log"), hostFiles());
+        const auto checked = checkOutputPath(at(path), protectedPaths());
         QVERIFY(!checked.ok());
         QVERIFY2(checked.error().message.contains(reason), qPrintable(checked.error().message));
         QVERIFY(checked.error().message.contains(at(path)));

@@ -1,15 +1,17 @@
-#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 
 #include "log/error_log.h"
+#include "support/file_size_limit.h"
 
 using brindle::ErrorLog;
+using brindle::testing::FileSizeLimit;
 
 namespace {
 
@@ -150,26 +152,57 @@ private slots:
         QCOMPARE(contentsOf(m_path), kBanner + "(error) one\r\n");
     }
 
+    // Whatever is at the log's path that is not a regular file of its own is refused, and
+    // nothing it leads to is touched.
+    void reportsAnOpenFailureAndStillCounts_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("folder missing") << "missing"
+                                        << "No such file or directory";
+        QTest::addRow("symbolic link") << "symlink"
+                                       << "it is a symbolic link";
+        QTest::addRow("dangling symbolic link") << "dangling"
+                                                << "it is a symbolic link";
+        QTest::addRow("hard link") << "hardlink"
+                                   << "it is a hard link";
+        QTest::addRow("named pipe") << "fifo"
+                                    << "it is not a regular file";
+        QTest::addRow("device") << "device"
+                                << "it is not a regular file";
+    }
     void reportsAnOpenFailureAndStillCounts() {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, reason);
+        const QString precious = m_dir.filePath(QStringLiteral("precious.conf"));
+        QFile file(precious);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep\n") == 5);
+        file.close();
+        QString path = m_path;
+        if (obstacle == "missing") path = m_dir.filePath(QStringLiteral("no such folder/BrindleErrors.log"));
+        if (obstacle == "symlink") QVERIFY(QFile::link(precious, path));
+        if (obstacle == "dangling") QVERIFY(QFile::link(m_dir.filePath("not-yet"), path));
+        if (obstacle == "hardlink") QCOMPARE(::link(qPrintable(precious), qPrintable(path)), 0);
+        if (obstacle == "fifo") QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
+        if (obstacle == "device") path = QStringLiteral("/dev/full");
+
         ErrorLog log;
-        const QString path = m_dir.filePath(QStringLiteral("no such folder/BrindleErrors.log"));
         const auto opened = log.OpenErrorLog(path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3"));
         QVERIFY(!opened.ok());
-        QVERIFY2(opened.error().message.contains(path), qPrintable(opened.error().message));
+        QVERIFY2(opened.error().message.contains(path + ": " + reason), qPrintable(opened.error().message));
         QVERIFY(!log.isOpen());
-        QCOMPARE(log.errorCount(), 0);
         log.WriteLogLine(QStringLiteral("(error) nowhere to go"));
         QCOMPARE(log.errorCount(), 1);
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(contentsOf(precious), QByteArray("keep\n"));
+        QVERIFY(!QFile::exists(m_dir.filePath("not-yet")));
     }
 
     void aLogThatCannotTakeItsBannerIsNotOpened() {
-        // /dev/full opens like any file and fails every write, as a full disk does.
         ErrorLog log;
+        const FileSizeLimit fullDisk(0);
         const auto opened =
-            log.OpenErrorLog("/dev/full", false, QStringLiteral("Brindle"), QStringLiteral("1.0.3"));
+            log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3"));
         QVERIFY(!opened.ok());
-        QVERIFY2(opened.error().message.contains("/dev/full is incomplete"),
+        QVERIFY2(opened.error().message.contains(m_path + " is incomplete: File too large"),
                  qPrintable(opened.error().message));
         QVERIFY(!log.isOpen());
     }
@@ -181,20 +214,13 @@ private slots:
         QVERIFY(log.whole().ok());
         {
             // The file may grow by a few bytes only: what is still buffered is cut short.
-            rlimit original{};
-            QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
-            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small = original;
-            small.rlim_cur = static_cast<rlim_t>(QFileInfo(m_path).size() + 5);
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            const FileSizeLimit nearlyFull(QFileInfo(m_path).size() + 5);
             log.WriteLogLine(QStringLiteral("Alias=second, too long to fit"));
             log.CloseErrorLog();
-            setrlimit(RLIMIT_FSIZE, &original);
-            std::signal(SIGXFSZ, previousHandler);
         }
         const auto whole = log.whole();
         QVERIFY(!whole.ok());
-        QVERIFY2(whole.error().message.contains(m_path + " is incomplete"),
+        QVERIFY2(whole.error().message.contains(m_path + " is incomplete: File too large"),
                  qPrintable(whole.error().message));
     }
 

@@ -180,16 +180,30 @@ private slots:
         QCOMPARE(QDir(m_dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
+    // From the same home folder it would share the log; from another, the output path.
+    void aSecondRunOnTheSameLogRefusesAndTheFirstLogStaysWhole_data() {
+        QTest::addColumn<bool>("sameOutput");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("same log") << false << "another export is writing the error log";
+        QTest::addRow("same output from another home") << true << "another export is writing the output file";
+    }
     void aSecondRunOnTheSameLogRefusesAndTheFirstLogStaysWhole() {
+        QFETCH(bool, sameOutput);
+        QFETCH(QString, reason);
         QProcess first;
         QVERIFY(startLargeRun(first, out("large.csv")));
         // Held still in the middle of its run, however fast the machine, while the second starts.
         const auto firstPid = static_cast<pid_t>(first.processId());
         QCOMPARE(::kill(firstPid, SIGSTOP), 0);
-        const ProcessOutcome second = runBrindle(environment(m_host), {"Alias", "/f:" + out("small.csv")});
+        const QString otherHome = m_dir.filePath("other-home");
+        QVERIFY(QDir().mkpath(otherHome));
+        const ProcessOutcome second =
+            sameOutput
+                ? runBrindle(brindleEnvironment(m_host, otherHome), {"Alias", "/f:" + out("large.csv")})
+                : runBrindle(environment(m_host), {"Alias", "/f:" + out("small.csv")});
         QCOMPARE(::kill(firstPid, SIGCONT), 0);
         QCOMPARE(second.exitCode, 1);
-        QVERIFY2(second.err.contains("another export is writing the error log"), qPrintable(second.err));
+        QVERIFY2(second.err.contains(reason), qPrintable(second.err));
         QVERIFY(!QFile::exists(out("small.csv")));
 
         QVERIFY(first.waitForFinished(120000));

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace brindle {
@@ -41,6 +42,7 @@ struct DirectoryThread::Shared {
     std::condition_variable done;  // to the caller: the job ended
     std::deque<std::function<void()>> jobs;
     quint64 jobsDone = 0;
+    bool lastJobOutOfMemory = false;  // the job ended by running out of memory, its work undone
     bool ending = false;
     std::atomic<quint64> beats{0};
     std::thread thread;
@@ -63,8 +65,14 @@ DirectoryThread::DirectoryThread() : m_shared(std::make_shared<Shared>()) {
             std::function<void()> job = std::move(shared->jobs.front());
             shared->jobs.pop_front();
             lock.unlock();
-            job();
+            bool outOfMemory = false;
+            try {
+                job();
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;  // a 100 MB value, say: the caller hears of it, the process lives
+            }
             lock.lock();
+            shared->lastJobOutOfMemory = outOfMemory;
             ++shared->jobsDone;
             shared->done.notify_all();
         }
@@ -136,6 +144,9 @@ Result<void> DirectoryThread::run(std::function<void()> job, std::chrono::millis
         }
     }
     m_waiting = false;
+    if (!gaveUp && m_shared->lastJobOutOfMemory) {
+        return Error{QStringLiteral("out of memory while reading the directory"), 0, {}, true};
+    }
     if (!gaveUp) return {};
     gaveUp->fatal = true;
     m_abandoned = gaveUp;

@@ -51,6 +51,7 @@ public:
     // Runs `job` on the thread and waits until it ends, until the job has given no sign of
     // life (see heartbeat) for `silence`, or until the wait scope gives a reason to stop. The
     // last two abandon the job and return a fatal Error saying why; so does every later call.
+    // A job that runs out of memory (std::bad_alloc) ends with a fatal Error too.
     Result<void> run(std::function<void()> job, std::chrono::milliseconds silence);
 
     // Called by a job as it makes progress (a row arrived): the silence starts again.
