@@ -9,6 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <optional>
 
 #include "export/directory/directory_thread.h"
 #include "localize/language_codes.h"
@@ -34,6 +36,16 @@ QStringList argumentsOf(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
+}
+
+// The first argument that is not text in the locale's encoding. Decoded, it would name
+// another file than the one meant (each stray byte becomes U+FFFD).
+std::optional<QByteArray> undecodableArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        if (QString::fromLocal8Bit(raw).toLocal8Bit() != raw) return raw;
+    }
+    return std::nullopt;
 }
 
 // Whether a window can be shown at all. Qt ends a program that asks for a display it cannot
@@ -90,6 +102,11 @@ int runCommandLine(int argc, char** argv, const QStringList& arguments) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (const auto raw = undecodableArgument(argc, argv)) {
+        err << "brindle: the argument \"" << QString::fromLocal8Bit(*raw)
+            << "\" is not valid text in the locale's encoding; nothing was exported" << Qt::endl;
+        return 1;
+    }
     if (brindle::answerInformationRequest(arguments, out)) return 0;
     return brindle::runUnattended(arguments, out, err);
 }
@@ -110,6 +127,12 @@ int runCommandLine(int argc, char** argv, const QStringList& arguments) {
 int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, which the run reports
     qInstallMessageHandler(dropQtWarnings);
-    const QStringList arguments = argumentsOf(argc, argv);
-    endProgram(arguments.isEmpty() ? runWindow(argc, argv) : runCommandLine(argc, argv, arguments));
+    try {
+        const QStringList arguments = argumentsOf(argc, argv);
+        endProgram(arguments.isEmpty() ? runWindow(argc, argv) : runCommandLine(argc, argv, arguments));
+    } catch (const std::bad_alloc&) {
+        // A run reports this itself; this is start-up, before any output or log was begun.
+        std::fputs("brindle: out of memory; nothing was exported\n", stderr);
+        endProgram(1);
+    }
 }

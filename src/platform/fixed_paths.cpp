@@ -11,6 +11,19 @@ QString homeFolder() {
     return QDir::homePath();
 }
 
+Result<void> checkHomeFolder() {
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty()) {
+        return Error{QStringLiteral("HOME is not set: Brindle writes its error log BrindleErrors.log there")};
+    }
+    if (!QDir::isAbsolutePath(home)) {
+        return Error{QStringLiteral("HOME (%1) is not an absolute path: Brindle writes its error log "
+                                    "BrindleErrors.log there")
+                         .arg(home)};
+    }
+    return {};
+}
+
 QString privateLockFolder() {
     // Asked only when the variable is set: without it Qt makes a folder in /tmp and warns
     // about it on standard error, which a scheduled job would mail every night.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/result.h"
+
 namespace brindle {
 
 // The fixed places of the program on this platform: the error log and the default output
@@ -9,6 +11,10 @@ namespace brindle {
 QString errorLogPath();       // $HOME/BrindleErrors.log
 QString defaultOutputPath();  // $HOME/Brindle.CSV
 QString homeFolder();         // $HOME, the file dialog's first folder
+
+// An Error unless HOME is set to an absolute path: without it the log would land in
+// the root folder, or wherever the working folder happens to be.
+Result<void> checkHomeFolder();
 
 // A folder that only the user can write, for lock files: the session's runtime folder where
 // there is one, the home folder otherwise (a cron job has no runtime folder).

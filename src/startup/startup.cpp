@@ -60,6 +60,7 @@ StartupOutcome runStartup(const Localizer& strings, Notifier& notifier) {
         return StartupOutcome{nullptr, StartupRefusal{reason, std::move(message), std::move(detail)}};
     };
 
+    if (auto home = checkHomeFolder(); !home) return refuse(Reason::NoHome, home.error().message);
     auto host = HostFolder::fromEnvironment();
     if (!host) return refuse(Reason::NoHostFolder, host.error().message);
 

@@ -39,6 +39,7 @@ struct Session {
 // second copy, which ends silently in the window); `detail` says more for a log or a terminal.
 struct StartupRefusal {
     enum class Reason {
+        NoHome,
         NoHostFolder,
         NoLock,
         SecondCopy,

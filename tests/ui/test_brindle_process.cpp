@@ -1,4 +1,6 @@
 // Runs the real program as a process against fixture hosts, as a scheduled job would.
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -94,6 +96,17 @@ private slots:
         QTest::addRow("output cannot be written") << ""
                                                   << "/proc/brindle-out.csv"
                                                   << "cannot write the output file";
+        // Refused before the folder is made.
+        QTest::addRow("path ends in a slash") << ""
+                                              << "new-folder/"
+                                              << "names a folder, not a file";
+        // Without a home the log would land in the root folder.
+        QTest::addRow("HOME unset") << "nohome"
+                                    << "x.csv"
+                                    << "HOME is not set";
+        QTest::addRow("HOME empty") << "emptyhome"
+                                    << "x.csv"
+                                    << "HOME is not set";
         QTest::addRow("host stopped") << "stopped"
                                       << "x.csv"
                                       << "Halvern must be running.";
@@ -120,7 +133,10 @@ private slots:
             path.isEmpty() || path.startsWith('/') ? path : QDir(m_out.filePath("refused")).filePath(path);
         if (!path.isEmpty()) arguments << "/f:" + output;
 
-        const ProcessOutcome outcome = run(host, arguments);
+        QProcessEnvironment environment = this->environment(host);
+        if (hostChange == "nohome") environment.remove("HOME");
+        if (hostChange == "emptyhome") environment.insert("HOME", "");
+        const ProcessOutcome outcome = runBrindle(environment, arguments);
         QCOMPARE(outcome.exitCode, 1);
         QVERIFY2(outcome.err.contains(reason), qPrintable(outcome.err));
         QVERIFY(outcome.out.isEmpty());
@@ -129,6 +145,20 @@ private slots:
             QVERIFY(fileContents(QDir(m_home.path()).filePath("BrindleErrors.log"))
                         .contains("(error) cannot write the output file"));
         }
+    }
+
+    // A byte that is not text in the locale would otherwise turn into U+FFFD: another name.
+    void refusesAPathThatIsNotTextInTheLocale() {
+        QProcess process;
+        process.setProcessEnvironment(environment(goodHost()));
+        process.start("/bin/sh", {"-c", R"sh(exec "$0" Alias "$(printf '/f:%s/\377.csv' "$1")")sh",
+                                  brindleProgram(), m_out.path()});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(process.readAllStandardError().contains("is not valid text in the locale's encoding"),
+                 "no message");
+        QVERIFY(!QFile::exists(m_out.filePath(QString(QChar::ReplacementCharacter) + ".csv")));
+        QCOMPARE(::access((QFile::encodeName(m_out.path()) + "/\377.csv").constData(), F_OK), -1);
     }
 
     void answersHelpAndVersionWithoutTouchingFiles_data() {

@@ -9,6 +9,7 @@
 #include "export/catalogue.h"
 #include "export/directory/make_lookup.h"
 #include "export/export_run.h"
+#include "export/output_path.h"
 #include "localize/localizer.h"
 #include "platform/fixed_paths.h"
 #include "platform/stop_signals.h"
@@ -135,6 +136,11 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
     Session& session = *startup.session;
 
     const QString path = QFileInfo(expandHome(*outputPath, homeFolder())).absoluteFilePath();
+    // Before the folder is made: "/f:dir/" must not leave a folder behind.
+    if (auto named = checkOutputFileName(*outputPath); !named) {
+        notifier.inform(named.error().message);
+        return 1;
+    }
     if (auto prepared = prepareOutputFolder(path); !prepared) {
         notifier.inform(prepared.error().message);
         return 1;
