@@ -13,11 +13,15 @@
 #include "localize/language_codes.h"
 #include "localize/language_pack.h"
 #include "localize/language_pack_writer.h"
+#include "platform/regular_file.h"
 
 namespace {
 
 constexpr int kLargestId = 0xFFFF;
 constexpr qsizetype kLongestText = 0xFFFF;
+// A pack holds at most 16 MiB of UTF-16, which a table writes in at most 24 MiB of UTF-8;
+// the rest is room for comments.
+constexpr qint64 kLargestTable = 64 * 1024 * 1024;
 
 const QString kDescription = QStringLiteral(
     "Makes and reads Brindle's language packs: resource-only Windows DLLs whose string table holds\n"
@@ -27,9 +31,9 @@ const QString kDescription = QStringLiteral(
     "                       --language or else of the code that ends OUT's name (_DEU.dll)\n"
     "  dump PACK.dll        prints a pack's texts as such a table, by ID\n"
     "\n"
-    "A table has one text a line: its ID (0 to 65535), a tab, then the text as it is, blanks\n"
-    "included, where \\n, \\t, \\r and \\\\ stand for a line break, a tab, a carriage return and a\n"
-    "backslash. Blank lines and lines that start with # are left out.");
+    "A table is a regular file of at most 64 MiB with one text a line: its ID (0 to 65535), a tab,\n"
+    "then the text as it is, blanks included, where \\n, \\t, \\r and \\\\ stand for a line break, a\n"
+    "tab, a carriage return and a backslash. Blank lines and lines that start with # are left out.");
 
 void printError(const QString& message) {
     std::fputs(qPrintable(QStringLiteral("brindle-pack: %1\n").arg(message)), stderr);
@@ -90,12 +94,12 @@ std::optional<QString> unescaped(QStringView text) {
 
 // The texts of a table file, or the first fault in it with its line number.
 std::optional<QMap<int, QString>> readTable(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    brindle::RegularFileRead file = brindle::readRegularFile(path, kLargestTable);
+    if (file.outcome != brindle::RegularFileRead::Outcome::Read) {
+        printError(QStringLiteral("%1 %2").arg(path, file.problem));
         return std::nullopt;
     }
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = std::move(file.bytes);
     if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
 
     QMap<int, QString> texts;

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -101,16 +103,17 @@ struct Ran {
     QByteArray err;
 };
 
-Ran run(const QString& program, const QStringList& arguments) {
+// Exit code -1 when the program crashed or did not end within `timeoutMs`.
+Ran run(const QString& program, const QStringList& arguments, int timeoutMs = 60000) {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
         return {-1, {}, process.readAllStandardError()};
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-Ran pack(const QStringList& arguments) {
-    return run(binDir() + QStringLiteral("/brindle-pack"), arguments);
+Ran pack(const QStringList& arguments, int timeoutMs = 60000) {
+    return run(binDir() + QStringLiteral("/brindle-pack"), arguments, timeoutMs);
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
@@ -236,6 +239,35 @@ private slots:
         const Ran ran = pack({"make", dir.filePath("table.txt"), dir.filePath("out.dll")});
         QCOMPARE(ran.exitCode, 1);
         QVERIFY2(ran.err.contains("table.txt:" + QByteArray::number(line) + ": "), ran.err.constData());
+        QVERIFY(!QFile::exists(dir.filePath("out.dll")));
+    }
+
+    void packCommandRefusesATableThatIsNoRegularFileAtOnce_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("a named pipe") << "fifo"
+                                      << "table.txt is a named pipe, not a regular file";
+        QTest::newRow("/dev/zero") << "/dev/zero"
+                                   << "/dev/zero is a character device, not a regular file";
+        QTest::newRow("a table over 64 MiB") << "large"
+                                             << "table.txt is larger than 64 MiB (67108865 bytes)";
+    }
+    void packCommandRefusesATableThatIsNoRegularFileAtOnce() {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        QString table = dir.filePath("table.txt");
+        if (kind == "fifo") QCOMPARE(::mkfifo(QFile::encodeName(table).constData(), 0600), 0);
+        if (kind == "large") {
+            QFile file(table);
+            // Sparse: only the size counts.
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(64 * 1024 * 1024 + 1));
+        }
+        if (kind.startsWith('/')) table = kind;
+
+        const Ran ran = pack({"make", table, dir.filePath("out.dll")}, 10000);
+        QCOMPARE(ran.exitCode, 1);
+        QVERIFY2(ran.err.contains(refusal.toUtf8()), ran.err.constData());
         QVERIFY(!QFile::exists(dir.filePath("out.dll")));
     }
 
