@@ -33,7 +33,9 @@ const QString kDescription = QStringLiteral(
     "\n"
     "A table is a regular file of at most 64 MiB with one text a line: its ID (0 to 65535), a tab,\n"
     "then the text as it is, blanks included, where \\n, \\t, \\r and \\\\ stand for a line break, a\n"
-    "tab, a carriage return and a backslash. Blank lines and lines that start with # are left out.");
+    "tab, a carriage return and a backslash. A text may not be empty: a pack cannot hold an empty\n"
+    "text, and the program shows its built-in text for an ID that a pack lacks. Blank lines and\n"
+    "lines that start with # are left out.");
 
 void printError(const QString& message) {
     std::fputs(qPrintable(QStringLiteral("brindle-pack: %1\n").arg(message)), stderr);
@@ -130,6 +132,13 @@ std::optional<QMap<int, QString>> readTable(const QString& path) {
             return fault(QStringLiteral("ID %1 again, first given on line %2").arg(id).arg(lineOfId[id]));
         const std::optional<QString> text = unescaped(QStringView(line).mid(tab + 1));
         if (!text) return fault(QStringLiteral("a backslash that is not \\n, \\t, \\r or \\\\"));
+        // A pack cannot tell an empty text from a missing one, and the program shows its
+        // built-in text for both, so the empty text the translator wrote would never be shown.
+        if (text->isEmpty())
+            return fault(
+                QStringLiteral("ID %1 has an empty text, which a pack cannot hold (the program would "
+                               "show its built-in text); leave the line out for that")
+                    .arg(id));
         if (text->size() > kLongestText)
             return fault(QStringLiteral("a text longer than 65535 UTF-16 code units"));
         texts.insert(id, *text);

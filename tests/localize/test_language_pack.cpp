@@ -230,6 +230,7 @@ private slots:
         QTest::newRow("a backslash at the end") << QByteArray("1\tOne\n2\tab\\\n") << 2;
         QTest::newRow("bytes that are no UTF-8") << QByteArray("1\tok\n2\t\xC3\x28\n") << 2;
         QTest::newRow("a text of 65536 code units") << "1\t" + QByteArray(65536, 'a') << 1;
+        QTest::newRow("an empty text") << QByteArray("1\tOne\n# to do\n30\t\n") << 3;
     }
     void packCommandRefusesABadLineByItsNumber() {
         QFETCH(QByteArray, table);
