@@ -62,6 +62,17 @@ std::optional<QString> ExportRun::streamStoreFolder() {
     return m_streamStore->value();
 }
 
+std::optional<QString> ExportRun::holderOfCopyName(const QString& fileName) const {
+    if (fileName == QFileInfo(m_options.outputPath).fileName()) return QStringLiteral("the output file");
+    const auto holder = m_copyNames.constFind(fileName);
+    if (holder == m_copyNames.cend()) return std::nullopt;
+    return QStringLiteral("the copy for Alias=%1").arg(*holder);
+}
+
+void ExportRun::claimCopyName(const QString& fileName) {
+    m_copyNames.insert(fileName, fieldText(*this, m_environment.tables.subscribers(), u"Alias"));
+}
+
 void ExportRun::reportToUser(const QString& text) {
     m_log.WriteLogLine(text.contains(QLatin1StringView("(error)"), Qt::CaseInsensitive)
                            ? text
@@ -195,7 +206,12 @@ Result<void> ExportRun::begin() {
     m_streamStore = m_environment.installPath
                         ? m_environment.installPath()
                         : Error{QStringLiteral("the host's install folder is not known")};
-    if (*m_streamStore) m_streamStore = m_streamStore->value() + QStringLiteral("Streams/HalvernDirDb/");
+    if (*m_streamStore) {
+        // As the file system resolves it, so that a voice name can be held to stay inside.
+        const QString folder = m_streamStore->value() + QStringLiteral("Streams/HalvernDirDb/");
+        const QString resolved = QFileInfo(folder).canonicalFilePath();
+        m_streamStore = resolved.isEmpty() ? folder : resolved + QLatin1Char('/');
+    }
     const QString logLock = m_environment.logPath + QStringLiteral(".lock");
     ProtectedPaths protectedPaths{m_environment.logPath, m_environment.lockFiles + QStringList{logLock},
                                   m_environment.hostFiles};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSaveFile>
 #include <QSet>
@@ -66,6 +67,8 @@ private:
     void WriteLogLine(const QString& text) override;
     void reportToUser(const QString& text) override;
     void logFailure(const Error& error) override;
+    std::optional<QString> holderOfCopyName(const QString& fileName) const override;
+    void claimCopyName(const QString& fileName) override;
 
     void matchSelectedItems();
     Result<ExportSummary> runSteps(RunObserver& observer);
@@ -92,6 +95,7 @@ private:
     bool m_streamStoreFailureLogged = false;
     QList<const DataItem*> m_items;  // the selected entries' items, in line order
     QSet<QString> m_shownToUser;
+    QHash<QString, QString> m_copyNames;      // each voice-name copy made, to the alias it was made for
     std::optional<Error> m_directoryFailure;  // the first fatal failure: the run stops on it
 };
 

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/posix_file.h"
+
 namespace brindle {
 
 namespace {
@@ -20,15 +22,6 @@ std::optional<struct stat> statOf(const QString& path, bool followLinks) {
         followLinks ? ::stat(native.constData(), &status) : ::lstat(native.constData(), &status);
     if (result != 0) return std::nullopt;
     return status;
-}
-
-QString kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return QStringLiteral("a folder");
-    if (S_ISLNK(mode)) return QStringLiteral("a symbolic link");
-    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
-    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
 }
 
 // A path as the file system resolves it, also for a file that does not exist yet.
@@ -70,7 +63,7 @@ Result<void> checkOutputPath(const QString& path, const ProtectedPaths& protecte
     if (const auto status = statOf(path, false)) {
         if (!S_ISREG(status->st_mode)) {
             return Error{QStringLiteral("the output path %1 is %2, not a regular file; nothing was written")
-                             .arg(path, kindOf(status->st_mode))};
+                             .arg(path, fileKindText(status->st_mode))};
         }
     } else if (errno != ENOENT) {
         return Error{QStringLiteral("cannot examine the output path %1: %2")

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <optional>
 
+#include "platform/posix_file.h"
+
 namespace brindle {
 
 namespace {
@@ -20,15 +22,6 @@ QString sizeText(qint64 bytes) {
     if (bytes >= kMiB && bytes % kMiB == 0) return QStringLiteral("%1 MiB").arg(bytes / kMiB);
     if (bytes >= kKiB && bytes % kKiB == 0) return QStringLiteral("%1 KiB").arg(bytes / kKiB);
     return QStringLiteral("%1 bytes").arg(bytes);
-}
-
-QString kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return QStringLiteral("a folder");
-    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
-    if (S_ISCHR(mode)) return QStringLiteral("a character device");
-    if (S_ISBLK(mode)) return QStringLiteral("a block device");
-    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-    return QStringLiteral("something other than a file");
 }
 
 RegularFileRead failure(RegularFileRead::Outcome outcome, QString problem) {
@@ -44,7 +37,7 @@ RegularFileRead cannotOpen(int error, const char* verb = "opened") {
 // Whether `status` is a regular file within the bound; the refusal when not.
 std::optional<RegularFileRead> refusal(const struct stat& status, qint64 maxBytes, bool throughLink) {
     if (!S_ISREG(status.st_mode)) {
-        const QString kind = kindOf(status.st_mode);
+        const QString kind = fileKindText(status.st_mode);
         return failure(RegularFileRead::Outcome::NotRegular,
                        throughLink ? QStringLiteral("is a symbolic link to %1, not a regular file").arg(kind)
                                    : QStringLiteral("is %1, not a regular file").arg(kind));
@@ -56,20 +49,6 @@ std::optional<RegularFileRead> refusal(const struct stat& status, qint64 maxByte
     }
     return std::nullopt;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 }  // namespace
 

@@ -24,6 +24,8 @@ public:
     DirectoryLookup& lookup() override { return m_lookup; }
     const QString& outputFolder() const override { return m_folder; }
     std::optional<QString> streamStoreFolder() override { return std::nullopt; }
+    std::optional<QString> holderOfCopyName(const QString&) const override { return std::nullopt; }
+    void claimCopyName(const QString&) override {}
     int localOffsetSeconds() const override { return 0; }
     void AppendField(const QString&) override {}
     void WriteLogLine(const QString& text) override { logged << text; }

@@ -71,6 +71,33 @@ private slots:
         QCOMPARE(out.logOf("jsmith"), QStringList());
     }
 
+    // The run may read what its user cannot; its copies land where others may read them.
+    void aRelativeVoiceNameMustStayInTheStreamStore_data() {
+        QTest::addColumn<QString>("voiceName");
+        QTest::addRow("parent folders") << "../../secret";
+        QTest::addRow("link to a file outside") << "link.wav";
+        QTest::addRow("through a linked folder") << "linked/secret";
+    }
+    void aRelativeVoiceNameMustStayInTheStreamStore() {
+        QFETCH(QString, voiceName);
+        const QString store = m_files.filePath("Streams/HalvernDirDb");
+        writeFile(m_files.filePath("secret"), "not for the output folder");
+        QFile::link(m_files.filePath("secret"), store + "/link.wav");
+        QFile::link(m_files.path(), store + "/linked");
+        HostBuilder host;
+        host.subscriber("jsmith").set("VoiceName", voiceName);
+        const QString install = m_files.path() + "/";
+        RUN_EXPORT(out, host, kBothItems,
+                   {.installPath = [install]() -> Result<QString> { return install; }});
+        QCOMPARE(out.lines.value(0), emptyFields(2));
+        QCOMPARE(out.copies.keys(), QStringList());
+        const QStringList log = out.logOf("jsmith");
+        QCOMPARE(log.size(), 2);
+        QVERIFY2(log.first().startsWith("(error) the voice name " + voiceName + " leads to " +
+                                        m_files.filePath("secret") + ", outside the stream store"),
+                 qPrintable(log.first()));
+    }
+
     void namesFromTheDirectoryNeverLeaveTheOutputFolder_data() {
         QTest::addColumn<QVariant>("alias");
         QTest::addColumn<QVariant>("extension");
@@ -102,20 +129,49 @@ private slots:
         QCOMPARE(out.strays, QStringList());
     }
 
-    void aLaterCopyOfTheSameNameReplacesTheEarlierOne() {
+    // The first copy of a name keeps it: a later subscriber's is not written over it.
+    void aCopyNameTakenInTheRunIsNotWrittenAgain_data() {
+        QTest::addColumn<QStringList>("aliases");
+        QTest::addColumn<QString>("outputName");
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<QString>("holder");
+        QTest::addRow("same alias twice") << QStringList{"jsmith", "jsmith"} << "out.csv"
+                                          << QStringList{"jsmith_VOICE_NAME.WAV", "1000.WAV"}
+                                          << QStringList{"", "1001.WAV"} << "the copy for Alias=jsmith";
+        QTest::addRow("aliases that clean to one name")
+            << QStringList{"a/b", "a_b"} << "out.csv" << QStringList{"a_b_VOICE_NAME.WAV", "1000.WAV"}
+            << QStringList{"", "1001.WAV"} << "the copy for Alias=a/b";
+        QTest::addRow("the output file's name")
+            << QStringList{"jsmith", "ann"} << "1000.WAV" << QStringList{"jsmith_VOICE_NAME.WAV", ""}
+            << QStringList{"ann_VOICE_NAME.WAV", "1001.WAV"} << "the output file";
+    }
+    void aCopyNameTakenInTheRunIsNotWrittenAgain() {
+        QFETCH(QStringList, aliases);
+        QFETCH(QString, outputName);
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(QString, holder);
         HostBuilder host;
-        host.subscriber("jsmith").set("VoiceName", "first.wav").voiceFile = "first.wav";
-        host.subscriber("jsmith").set("VoiceName", "second.wav").voiceFile = "second.wav";
-        RUN_EXPORT(out, host, {kBothItems.first()}, {.prepare = [](const QString& folder) {
-                       writeFile(folder + "/jsmith_VOICE_NAME.WAV", "an old copy");
-                   }});
-        QCOMPARE(out.lines.size(), 2);
-        QCOMPARE(out.copies.keys(), QStringList{"jsmith_VOICE_NAME.WAV"});
-        QVERIFY(out.copies.first().startsWith("RIFF"));
-        HostBuilder onlySecond;
-        onlySecond.subscriber("jsmith").set("VoiceName", "second.wav").voiceFile = "second.wav";
-        RUN_EXPORT(second, onlySecond, {kBothItems.first()});
-        QCOMPARE(out.copies.first(), second.copies.first());
+        host.subscriber(aliases[0]).set("VoiceName", "first.wav").voiceFile = "first.wav";
+        host.subscriber(aliases[1]).set("VoiceName", "second.wav").voiceFile = "second.wav";
+        RUN_EXPORT(
+            out, host, kBothItems,
+            {.prepare =
+                 [](const QString& folder) { writeFile(folder + "/jsmith_VOICE_NAME.WAV", "an old copy"); },
+             .outputName = outputName});
+        QCOMPARE(out.lines.value(0), first);
+        QCOMPARE(out.lines.value(1), second);
+        // Both copies of one subscriber hold the same voice.
+        const QStringList firstCopies = first.filter(".WAV");
+        QCOMPARE(out.copies.value(firstCopies.first()), out.copies.value(firstCopies.last()));
+        QVERIFY(out.copies.value(firstCopies.first()).startsWith("RIFF"));
+        const QString refused = holder == "the output file" ? aliases[0] : aliases[1];
+        const QStringList log = out.logOf(refused);
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.first().startsWith("(error) could not copy the voice name ") &&
+                     log.first().endsWith("that name is already " + holder),
+                 qPrintable(log.first()));
     }
 
     void aCopyThatFailsIsLoggedAndLeavesTheFieldEmpty() {

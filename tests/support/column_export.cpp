@@ -87,7 +87,7 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     const QString outputFolder = folder.filePath(QStringLiteral("out"));
     QDir().mkpath(outputFolder);
     if (setup.prepare) setup.prepare(outputFolder);
-    const QString outputPath = outputFolder + QStringLiteral("/out.csv");
+    const QString outputPath = outputFolder + QLatin1Char('/') + setup.outputName;
     const QString logPath = folder.filePath(QStringLiteral("errors.log"));
     ExportRun run(
         ExportEnvironment{
@@ -109,7 +109,7 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     result.lines = records.value();
     result.log = QString::fromLocal8Bit(log.readAll());
     for (const QString& name : QDir(outputFolder).entryList(QDir::Files | QDir::Hidden)) {
-        if (name == QLatin1String("out.csv")) continue;
+        if (name == setup.outputName) continue;
         QFile copy(QDir(outputFolder).filePath(name));
         result.copies.insert(name, copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray());
     }

@@ -35,6 +35,7 @@ struct ExportSetup {
     InstallPathSource installPath = {};                             // the fixture host's own by default
     std::function<void(const QString& outputFolder)> prepare = {};  // puts something there first
     Notifier* notifier = nullptr;                                   // the window's, when set
+    QString outputName = QStringLiteral("out.csv");                 // in the output folder
 };
 
 // Writes the host, opens it as start-up does and exports the list entries into a throwaway

@@ -104,7 +104,7 @@ private slots:
         for (const char* file : {"registry.reg", "status", "HalvernDirDB.db", "HalvernMbxDB1.db"})
             QTest::addRow("host's %s", file) << file << "is the host's own file";
         QTest::addRow("device") << "device"
-                                << "is a device";
+                                << "is a character device";
     }
     void refusesAnOutputPathThatIsNotItsOwnToReplace() {
         QFETCH(QString, kind);

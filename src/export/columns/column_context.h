@@ -33,6 +33,12 @@ public:
     // host's install folder cannot be had, which the run logs once, not per subscriber.
     virtual std::optional<QString> streamStoreFolder() = 0;
 
+    // What already has `fileName` in the output folder in this run: the output file, or an
+    // earlier subscriber's voice-name copy (named by alias); nothing when the name is free.
+    // A copy that was made claims its name.
+    virtual std::optional<QString> holderOfCopyName(const QString& fileName) const = 0;
+    virtual void claimCopyName(const QString& fileName) = 0;
+
     // The local offset from UTC in force when the run began, applied alike to every stored
     // time of the run, whatever its season.
     virtual int localOffsetSeconds() const = 0;

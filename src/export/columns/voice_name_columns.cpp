@@ -1,69 +1,63 @@
 #include "export/columns/voice_name_columns.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "export/columns/column_context.h"
 #include "export/columns/field_text.h"
+#include "platform/file_copy.h"
 
 namespace brindle {
 
 namespace {
 
 // Where the voice name file is: a full path as it stands (absolute here, or in the drive form
-// "C:\..." of the host's own records), anything else relative to the stream store.
+// "C:\..." of the host's own records), anything else inside the stream store. Nothing when
+// there is no such file, or no stream store to look in. A relative name must stay inside the
+// stream store once ".." and symbolic links are resolved: the run may read what its user
+// cannot, and the copy lands where others can read it.
 std::optional<QString> sourcePath(ColumnContext& context, const QString& voiceName) {
-    if (QDir::isAbsolutePath(voiceName) || voiceName.mid(2, 1) == QLatin1String("\\")) return voiceName;
+    if (QDir::isAbsolutePath(voiceName) || voiceName.mid(2, 1) == QLatin1String("\\")) {
+        if (!QFileInfo::exists(voiceName)) return std::nullopt;
+        return voiceName;
+    }
     const std::optional<QString> streamStore = context.streamStoreFolder();
     if (!streamStore) return std::nullopt;
-    return *streamStore + QString(voiceName).replace(u'\\', u'/');
-}
-
-// Copies `source` to `target`, replacing an earlier file of that name. Written in place rather
-// than through a temporary file and a rename: a run makes a copy or two per subscriber, and the
-// new file is made exclusively, so a link put in its place is never followed.
-Result<void> copyReplacing(const QString& source, const QString& target) {
-    const QFileInfo existing(target);
-    if ((existing.exists() || existing.isSymLink()) && !QFile::remove(target)) {
-        return Error{QStringLiteral("cannot replace %1").arg(target)};
+    const QString resolved =
+        QFileInfo(*streamStore + QString(voiceName).replace(u'\\', u'/')).canonicalFilePath();
+    if (resolved.isEmpty()) return std::nullopt;
+    if (!resolved.startsWith(*streamStore)) {
+        context.WriteLogLine(
+            QStringLiteral("(error) the voice name %1 leads to %2, outside the stream store %3; "
+                           "it is not copied")
+                .arg(voiceName, resolved, *streamStore));
+        return std::nullopt;
     }
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) return Error{in.errorString()};
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return Error{out.errorString()};
-    char buffer[64 * 1024];
-    qint64 read = 0;
-    while ((read = in.read(buffer, sizeof buffer)) > 0) {
-        if (out.write(buffer, read) != read) break;
-    }
-    if (read != 0 || !out.flush()) {
-        const QString reason = read < 0 ? in.errorString() : out.errorString();
-        out.remove();
-        return Error{reason};
-    }
-    return {};
+    return resolved;
 }
 
 void writeVoiceNameCopy(ColumnContext& context, QStringView nameField, QLatin1StringView suffix) {
     const QString voiceName = fieldText(context, context.subscriber(), u"VoiceName");
     const QString name = fieldText(context, context.subscriber(), nameField);
-    if (voiceName.isEmpty() || name.isEmpty()) {
-        context.AppendField(QString());
-        return;
-    }
-    const std::optional<QString> source = sourcePath(context, voiceName);
-    if (!source || !QFileInfo(*source).isFile()) {
+    const std::optional<QString> source =
+        voiceName.isEmpty() || name.isEmpty() ? std::nullopt : sourcePath(context, voiceName);
+    if (!source) {
         context.AppendField(QString());
         return;
     }
     const QString fileName = safeFileNamePart(name) + suffix;
-    if (auto copied = copyReplacing(*source, context.outputFolder() + fileName); !copied) {
+    const QString target = context.outputFolder() + fileName;
+    auto copyError = [&](const QString& reason) {
         context.WriteLogLine(QStringLiteral("(error) could not copy the voice name %1 to %2: %3")
-                                 .arg(*source, context.outputFolder() + fileName, copied.error().message));
+                                 .arg(*source, target, reason));
         context.AppendField(QString());
-        return;
+    };
+    // Names that differ in the directory may clean to one: the first copy keeps it.
+    if (const std::optional<QString> holder = context.holderOfCopyName(fileName)) {
+        return copyError(QStringLiteral("that name is already %1").arg(*holder));
     }
+    if (auto copied = copyRegularFile(*source, target); !copied) return copyError(copied.error().message);
+    context.claimCopyName(fileName);
     context.AppendField(fileName);
 }
 

@@ -1,0 +1,124 @@
+// Copying a file that others may have put in place: what is refused, and what a copy may be.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/file_copy.h"
+#include "support/file_size_limit.h"
+
+using brindle::copyRegularFile;
+using brindle::testing::FileSizeLimit;
+
+namespace {
+
+const QByteArray kVoice(20'000, 'v');
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+mode_t modeOf(const QString& path) {
+    struct stat status = {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode : 0;
+}
+
+}  // namespace
+
+class FileCopyTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_source;
+    QString m_target;
+
+private slots:
+    void init() {
+        m_source = m_dir.filePath("source.wav");
+        m_target = m_dir.filePath("target.wav");
+        QFile::remove(m_target);
+        QFile::remove(m_dir.filePath("elsewhere"));
+        QFile source(m_source);
+        QVERIFY(source.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                source.write(kVoice) == kVoice.size());
+    }
+
+    // The copy may be less readable than its source (the umask), never more.
+    void givesTheCopyAtMostTheSourcesPermissions_data() {
+        QTest::addColumn<int>("sourceMode");
+        QTest::addRow("owner only") << 0600;
+        QTest::addRow("group") << 0640;
+        QTest::addRow("read-only") << 0400;
+        QTest::addRow("everyone") << 0644;
+    }
+    void givesTheCopyAtMostTheSourcesPermissions() {
+        QFETCH(int, sourceMode);
+        QCOMPARE(::chmod(QFile::encodeName(m_source).constData(), mode_t(sourceMode)), 0);
+        QVERIFY(copyRegularFile(m_source, m_target).ok());
+        QCOMPARE(contentsOf(m_target), kVoice);
+        const mode_t copied = modeOf(m_target) & 0777;
+        QCOMPARE(copied & ~mode_t(sourceMode), mode_t(0));
+        QVERIFY(S_ISREG(modeOf(m_target)));
+    }
+
+    // Whatever stands at the target is replaced, never written through; what cannot be copied
+    // leaves no file behind.
+    void refusesWhatItMustNotCopyAndLeavesNoPartialFile_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("target is the source") << "same"
+                                              << "is the source file itself";
+        QTest::addRow("target is a hard link to the source") << "hardlink"
+                                                             << "is the source file itself";
+        QTest::addRow("source is a named pipe") << "fifo"
+                                                << "is a named pipe, not a regular file";
+        QTest::addRow("source is a device") << "device"
+                                            << "is a character device, not a regular file";
+        QTest::addRow("disk fills during the copy") << "full"
+                                                    << "File too large";
+    }
+    void refusesWhatItMustNotCopyAndLeavesNoPartialFile() {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, reason);
+        QString source = m_source;
+        QString target = m_target;
+        if (obstacle == "same") target = m_source;
+        if (obstacle == "hardlink") QCOMPARE(::link(qPrintable(m_source), qPrintable(m_target)), 0);
+        if (obstacle == "fifo") {
+            source = m_dir.filePath("pipe.wav");
+            QCOMPARE(::mkfifo(qPrintable(source), 0600), 0);
+        }
+        if (obstacle == "device") source = "/dev/zero";
+        brindle::Result<void> copied;
+        {
+            std::optional<FileSizeLimit> fullDisk;
+            if (obstacle == "full") fullDisk.emplace(4096);
+            copied = copyRegularFile(source, target);
+        }
+        QVERIFY(!copied.ok());
+        QVERIFY2(copied.error().message.contains(reason), qPrintable(copied.error().message));
+        QCOMPARE(contentsOf(m_source), kVoice);
+        if (obstacle == "hardlink") QCOMPARE(contentsOf(m_target), kVoice);
+        if (obstacle != "same" && obstacle != "hardlink") QVERIFY(!QFile::exists(m_target));
+        QFile::remove(m_dir.filePath("pipe.wav"));
+    }
+
+    void replacesALinkAtTheTargetAndNotWhatItLeadsTo() {
+        const QString elsewhere = m_dir.filePath("elsewhere");
+        QFile other(elsewhere);
+        QVERIFY(other.open(QIODevice::WriteOnly) && other.write("keep") == 4);
+        other.close();
+        QVERIFY(QFile::link(elsewhere, m_target));
+        QVERIFY(copyRegularFile(m_source, m_target).ok());
+        QCOMPARE(contentsOf(elsewhere), QByteArray("keep"));
+        QVERIFY(S_ISREG(modeOf(m_target)));
+        QCOMPARE(contentsOf(m_target), kVoice);
+    }
+};
+
+QTEST_GUILESS_MAIN(FileCopyTest)
+#include "test_file_copy.moc"
