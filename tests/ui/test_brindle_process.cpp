@@ -102,10 +102,10 @@ private slots:
                                               << "names a folder, not a file";
         // Without a home the log would land in the root folder.
         QTest::addRow("HOME unset") << "nohome"
-                                    << "x.csv"
+                                    << "home-unset.csv"
                                     << "HOME is not set";
         QTest::addRow("HOME empty") << "emptyhome"
-                                    << "x.csv"
+                                    << "home-empty.csv"
                                     << "HOME is not set";
         QTest::addRow("host stopped") << "stopped"
                                       << "x.csv"
