@@ -45,6 +45,10 @@ private slots:
         tables.callHandlers().MoveFirst();
         QVERIFY(!tables.callHandlers().Find(u"ObjectID", QStringLiteral("no-such-handler")));
         QVERIFY(tables.callHandlers().AtEOF());
+        // The run positions both for every subscriber: a scan would grow with the square of the
+        // directory.
+        QVERIFY(tables.callHandlers().isIndexedOn(u"ObjectID"));
+        QVERIFY(tables.classesOfService().isIndexedOn(u"ObjectID"));
     }
 
     void keepsNullApartFromEmptyText() {

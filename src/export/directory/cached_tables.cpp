@@ -27,7 +27,7 @@ Result<void> CachedTables::OpenDirectoryTables(DirectoryConnection& connection) 
     const Step steps[] = {
         {m_callHandlers, "Select * from vw_CallHandler", true},
         {m_subscribers, "Select * from vw_Subscriber", true},
-        {m_classesOfService, "Select * from vw_COS order by ObjectID", false},
+        {m_classesOfService, "Select * from vw_COS order by ObjectID", true},
         {m_extensions, "Select * from vw_DTMFAccessID", false},
     };
     for (const Step& step : steps) {

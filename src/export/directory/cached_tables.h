@@ -9,10 +9,10 @@ namespace brindle {
 
 class DirectoryConnection;
 
-// The four tables read once at start-up and kept for the life of the process: call handlers
-// and subscribers (indexed on ObjectID for Find), classes of service, and extensions (read
-// only so that a directory without it fails the start-up). Rows added to the database later
-// are not seen.
+// The four tables read once at start-up and kept for the life of the process: call handlers,
+// subscribers and classes of service (indexed on ObjectID, so that positioning on a
+// subscriber's rows costs no scan), and extensions (read only so that a directory without it
+// fails the start-up). Rows added to the database later are not seen.
 class CachedTables {
 public:
     // Opens every table not open yet, in a fixed order. On any failure every table is closed

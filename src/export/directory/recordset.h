@@ -54,6 +54,8 @@ public:
 
     // Builds an in-memory index on one field so that Find on it no longer scans.
     void indexField(QStringView name);
+    // Whether Find on the field goes through such an index.
+    bool isIndexedOn(QStringView name) const { return m_index && m_indexedField == fieldIndex(name); }
 
     // The rows for which `keep` is true, in order, as a recordset of their own standing on
     // its first row; `keep` sees a recordset standing on each row in turn.
