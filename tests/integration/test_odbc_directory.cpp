@@ -117,12 +117,19 @@ private slots:
 
     void joinsTheMessageStoreOverOdbc_data() {
         QTest::addColumn<bool>("perStatement");
-        QTest::addRow("per statement") << true;
-        QTest::addRow("set based") << false;
+        QTest::addColumn<QString>("moreSettings");
+        for (bool perStatement : {true, false}) {
+            const char* reader = perStatement ? "per statement" : "set based";
+            QTest::addRow("%s", reader) << perStatement << QString();
+            // The server says what it is; the string's text may say anything.
+            QTest::addRow("%s, described as a SQL Server copy", reader)
+                << perStatement << ";Description=SQL Server copy";
+        }
     }
     void joinsTheMessageStoreOverOdbc() {
         QFETCH(bool, perStatement);
-        auto connection = DirectoryConnection::openOdbc(m_connectionString);
+        QFETCH(QString, moreSettings);
+        auto connection = DirectoryConnection::openOdbc(m_connectionString + moreSettings);
         QVERIFY(connection.ok());
         CachedTables tables;
         QVERIFY(tables.OpenDirectoryTables(**connection).ok());

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -173,24 +174,27 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openSqlite(
 
 Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const QString& connectionString,
                                                                            bool wholeViews) {
-    // SQL Server reaches the message store by its three-part name; other servers hold it
-    // in a schema of the directory database.
-    const bool sqlServer = connectionString.contains(QStringLiteral("SQL Server"), Qt::CaseInsensitive);
     std::unique_ptr<DirectoryConnection> connection(
-        new DirectoryConnection(sqlServer ? QStringLiteral("HalvernMbxDB1.dbo.vw_mailbox")
-                                          : QStringLiteral("HalvernMbxDB1.vw_mailbox")));
+        new DirectoryConnection(QStringLiteral("HalvernMbxDB1.vw_mailbox")));
     const QString options = QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
                                 .arg(timeoutSeconds(kConnectTimeout))
                                 .arg(timeoutSeconds(kRunTimeout));
+    auto server = std::make_shared<QSqlDriver::DbmsType>(QSqlDriver::UnknownDbms);
     auto opened = connection->connect([=](Link& link) -> Result<void> {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), link.connectionName);
         if (!db.isValid()) return Error{QStringLiteral("The ODBC database driver is not available.")};
         db.setDatabaseName(odbcConnectionString(connectionString, wholeViews));
         db.setConnectOptions(options);
         if (!db.open()) return errorOf(db.lastError(), QStringLiteral("Cannot connect through ODBC"));
+        *server = db.driver()->dbmsType();
         return {};
     });
     if (!opened) return opened.error();
+    // SQL Server reaches the message store by its three-part name; other servers hold it in a
+    // schema of the directory database. Which server it is, the server itself says (the
+    // driver's DBMS name): the text of the connection string may mention anything.
+    if (*server == QSqlDriver::MSSqlServer)
+        connection->m_messageStoreMailboxView = QStringLiteral("HalvernMbxDB1.dbo.vw_mailbox");
     return connection;
 }
 
