@@ -151,6 +151,11 @@ HostBuilder& HostBuilder::withoutView(const QString& table) {
     return *this;
 }
 
+HostBuilder& HostBuilder::columnType(const QString& table, const QString& column, const QString& type) {
+    m_columnTypes.insert(table + u'.' + column, type);
+    return *this;
+}
+
 HostBuilder& HostBuilder::withoutDirectoryDatabase() {
     m_directoryDatabase = false;
     return *this;
@@ -219,7 +224,7 @@ Result<void> HostBuilder::writeSubscriber(RowWriter& writer, const SubscriberRow
 }
 
 Result<void> HostBuilder::writeRows(RowWriter& writer, const QString& streamFolder) const {
-    if (auto created = writer.createTables(m_leftOutViews); !created) return created;
+    if (auto created = writer.createTables(m_leftOutViews, m_columnTypes); !created) return created;
     for (const auto& [tableName, fields] : m_extraRows) {
         if (m_leftOutViews.contains(tableName)) continue;
         const TableSchema* schema = table(tableName);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QSqlDatabase>
@@ -56,6 +57,9 @@ public:
     HostBuilder& withoutMakerKey();
     HostBuilder& olderKey(quint32 versionNumber, quint32 buildNumber);
     HostBuilder& withoutView(const QString& table);
+    // Declares a column with another SQL type than the usual one ("INTEGER", "TEXT COLLATE
+    // NOCASE", "uuid"), as some directories hold their ids.
+    HostBuilder& columnType(const QString& table, const QString& column, const QString& type);
     HostBuilder& withoutDirectoryDatabase();
 
     // Writes the whole host folder (created when missing) and returns its path.
@@ -87,6 +91,7 @@ private:
     bool m_makerKey = true;
     std::optional<std::pair<quint32, quint32>> m_olderKey;
     QStringList m_leftOutViews;
+    QHash<QString, QString> m_columnTypes;  // "table.column" -> SQL type
     bool m_directoryDatabase = true;
     SubscriberSource m_source;
 };

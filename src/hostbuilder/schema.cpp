@@ -108,12 +108,14 @@ QString RowWriter::qualified(const TableSchema& schema) const {
     return schema.messageStore ? m_prefix + schema.name : schema.name;
 }
 
-Result<void> RowWriter::createTables(const QStringList& leftOut) {
+Result<void> RowWriter::createTables(const QStringList& leftOut, const QHash<QString, QString>& columnTypes) {
     for (const TableSchema& schema : tables()) {
         if (!schema.messageStore && leftOut.contains(schema.name)) continue;
         QStringList columns;
-        for (qsizetype i = 0; i < schema.columns.size(); ++i)
-            columns << schema.columns[i] + u' ' + schema.types[i];
+        for (qsizetype i = 0; i < schema.columns.size(); ++i) {
+            const QString type = columnTypes.value(schema.name + u'.' + schema.columns[i], schema.types[i]);
+            columns << schema.columns[i] + u' ' + type;
+        }
         QSqlQuery create(databaseOf(schema));
         const QString sql =
             QStringLiteral("CREATE TABLE %1 (%2)").arg(qualified(schema), columns.join(u", "));

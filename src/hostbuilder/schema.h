@@ -35,8 +35,9 @@ public:
     // ("" for its own database, "HalvernMbxDB1." for a schema).
     RowWriter(QSqlDatabase database, QSqlDatabase messageStore, QString messageStorePrefix = {});
 
-    // Creates the tables (except those left out) without indexes.
-    Result<void> createTables(const QStringList& leftOut);
+    // Creates the tables (except those left out) without indexes; `columnTypes` ("table.column"
+    // -> SQL type) replaces the usual type of a column.
+    Result<void> createTables(const QStringList& leftOut, const QHash<QString, QString>& columnTypes = {});
     Result<void> insert(const QString& tableName, const QVariantList& values);
     Result<void> createIndexes(const QStringList& leftOut);
 
