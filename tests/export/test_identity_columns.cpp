@@ -254,22 +254,39 @@ private slots:
         QTest::addColumn<QVariant>("switchId");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QStringList>("logLines");
-        QTest::addRow("known switch") << QVariant(HostBuilder::kDefaultSwitch) << "Main PBX" << QStringList();
-        QTest::addRow("unknown switch") << QVariant("switch-gone") << "(error)" << QStringList{kNoSwitchLine};
-        QTest::addRow("Null switch id") << QVariant() << "(error)" << QStringList{kNoSwitchLine};
-        QTest::addRow("two rows of one id")
-            << QVariant("switch-twice") << "(error)" << QStringList{kNoSwitchLine};
-        QTest::addRow("a Null name") << QVariant("switch-unnamed") << "" << QStringList();
+        QTest::addColumn<QString>("idType");  // of the switches' ObjectID; the usual text when empty
+        const auto row = [](const char* tag, const QVariant& switchId, const QString& expected,
+                            const QStringList& logLines, const QString& idType = QString()) {
+            QTest::addRow("%s", tag) << switchId << expected << logLines << idType;
+        };
+        row("known switch", HostBuilder::kDefaultSwitch, "Main PBX", {});
+        row("unknown switch", "switch-gone", "(error)", {kNoSwitchLine});
+        row("Null switch id", QVariant(), "(error)", {kNoSwitchLine});
+        row("two rows of one id", "switch-twice", "(error)", {kNoSwitchLine});
+        row("a Null name", "switch-unnamed", "", {});
+        // Ids match without regard to ASCII letter case, and whole numbers by value, whichever
+        // reader runs and however the directory compares.
+        row("an id in capitals", "switch-caps", "Capitals", {});
+        row("an id in mixed case, compared without case", "SWITCH-MIXED", "Mixed", {}, "TEXT COLLATE NOCASE");
+        row("a whole-number id, referred to with a leading zero", "07", "Seven", {}, "INTEGER");
     }
     void writesTheSwitchNameOrError() {
         QFETCH(QVariant, switchId);
+        QFETCH(QString, idType);
         QFETCH(QString, expected);
         QFETCH(QStringList, logLines);
         HostBuilder host;
+        if (!idType.isEmpty())
+            host.columnType(QStringLiteral("vw_MediaSwitch"), QStringLiteral("ObjectID"), idType);
         host.addRow(QStringLiteral("vw_MediaSwitch"), {{"ObjectID", "switch-twice"}, {"DisplayName", "A"}});
         host.addRow(QStringLiteral("vw_MediaSwitch"), {{"ObjectID", "switch-twice"}, {"DisplayName", "B"}});
         host.addRow(QStringLiteral("vw_MediaSwitch"),
                     {{"ObjectID", "switch-unnamed"}, {"DisplayName", QVariant()}});
+        host.addRow(QStringLiteral("vw_MediaSwitch"),
+                    {{"ObjectID", "SWITCH-CAPS"}, {"DisplayName", "Capitals"}});
+        host.addRow(QStringLiteral("vw_MediaSwitch"),
+                    {{"ObjectID", "Switch-Mixed"}, {"DisplayName", "Mixed"}});
+        host.addRow(QStringLiteral("vw_MediaSwitch"), {{"ObjectID", 7}, {"DisplayName", "Seven"}});
         host.subscriber(QStringLiteral("jsmith")).set(QStringLiteral("MediaSwitchObjectID"), switchId);
         RUN_EXPORT(out, host, {QStringLiteral("Switch ID")});
         QCOMPARE(out.lines, QList<QStringList>{{expected}});

@@ -12,6 +12,7 @@ Recordset handlers() {
                                                                 {"ch-2", QVariant()},
                                                                 {"ch-3", ""},
                                                                 {"ch-2", "Second ch-2"},
+                                                                {7, "Seven"},
                                                             });
 }
 
@@ -30,7 +31,8 @@ private slots:
             QTest::addRow("%s first", kind) << indexed << "ch-1" << 0;
             QTest::addRow("%s first of two", kind) << indexed << "ch-2" << 1;
             QTest::addRow("%s miss", kind) << indexed << "ch-9" << -1;
-            QTest::addRow("%s case differs", kind) << indexed << "CH-1" << -1;
+            QTest::addRow("%s ASCII letter case differs", kind) << indexed << "CH-1" << 0;
+            QTest::addRow("%s a number as digits with a leading zero", kind) << indexed << "07" << 4;
         }
     }
     void findsRowsWithAndWithoutIndex() {
@@ -85,7 +87,7 @@ private slots:
         QCOMPARE(missing.error().number, 3265);
         while (!set.AtEOF()) set.MoveNext();
         QVERIFY(!set.value(u"ObjectID").ok());
-        QCOMPARE(set.RecordCount(), 4);
+        QCOMPARE(set.RecordCount(), 5);
     }
 };
 

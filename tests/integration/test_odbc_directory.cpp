@@ -3,6 +3,7 @@
 // scripts/with-postgres, which sets BRINDLE_TEST_ODBC.
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,11 +13,11 @@
 #include "export/catalogue.h"
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_connection.h"
-#include "export/directory/make_lookup.h"
 #include "export/directory/query_lookup.h"
 #include "export/directory/set_lookup.h"
 #include "export/export_run.h"
 #include "hostbuilder/host_builder.h"
+#include "hostbuilder/sample_host.h"
 #include "hostbuilder/schema.h"
 #include "localize/localizer.h"
 
@@ -44,19 +45,46 @@ HostBuilder fixtureHost() {
     return host;
 }
 
-QByteArray exportOf(CachedTables& tables, DirectoryConnection& connection, const QString& folder) {
-    const auto lookup = makeDirectoryLookup(connection, tables);
+// Replaces the server's tables with the host's rows.
+Result<void> writeOnServer(const HostBuilder& host) {
+    QSqlDatabase db = QSqlDatabase::database("odbc-fixture");
+    QSqlQuery query(db);
+    if (!query.exec("CREATE SCHEMA IF NOT EXISTS HalvernMbxDB1")) return Error{query.lastError().text()};
+    for (const auto& table : fixture::tables()) {
+        const QString name = table.messageStore ? "HalvernMbxDB1." + table.name : table.name;
+        if (!query.exec("DROP TABLE IF EXISTS " + name)) return Error{query.lastError().text()};
+    }
+    return host.writeDatabases(db, db, "HalvernMbxDB1.");
+}
+
+struct Exported {
+    QByteArray file;
+    QByteArray log;
+};
+
+Exported exportOf(CachedTables& tables, DirectoryLookup& lookup, const QString& folder) {
     Localizer strings;
     ExportOptions options;
     options.outputPath = folder + "/out.csv";
     for (const DataItem& item : dataItems()) options.selectedEntries << strings.builtInText(item.labelId);
     options.progressMaximum = 10;
-    ExportRun run({tables, *lookup, strings, folder + "/log.txt", "brindle"}, options);
+    ExportRun run({tables, lookup, strings, folder + "/log.txt", "brindle"}, options);
     NoObserver observer;
     if (!run.run(observer)) return {};
     QFile file(options.outputPath);
+    QFile log(folder + "/log.txt");
     file.open(QIODevice::ReadOnly);
-    return file.readAll();
+    log.open(QIODevice::ReadOnly);
+    return {file.readAll(), log.readAll()};
+}
+
+Exported exportOfSqlite(const HostBuilder& host, const QString& folder) {
+    if (!host.write(folder).ok()) return {};
+    auto sqlite = DirectoryConnection::openSqlite(folder + "/HalvernDirDB.db", folder + "/HalvernMbxDB1.db");
+    CachedTables tables;
+    if (!sqlite.ok() || !tables.OpenDirectoryTables(**sqlite).ok()) return {};
+    SetLookup lookup(**sqlite, tables);
+    return exportOf(tables, lookup, folder);
 }
 
 }  // namespace
@@ -78,13 +106,7 @@ private slots:
         QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "odbc-fixture");
         db.setDatabaseName(m_connectionString);
         QVERIFY2(db.open(), qPrintable(db.lastError().text()));
-        QSqlQuery query(db);
-        QVERIFY(query.exec("CREATE SCHEMA IF NOT EXISTS HalvernMbxDB1"));
-        for (const auto& table : fixture::tables()) {
-            const QString name = table.messageStore ? "HalvernMbxDB1." + table.name : table.name;
-            QVERIFY2(query.exec("DROP TABLE IF EXISTS " + name), qPrintable(query.lastError().text()));
-        }
-        const auto written = fixtureHost().writeDatabases(db, db, "HalvernMbxDB1.");
+        const auto written = writeOnServer(fixtureHost());
         QVERIFY2(written.ok(), written.ok() ? "" : qPrintable(written.error().message));
     }
 
@@ -189,24 +211,66 @@ private slots:
 
     void exportsTheSameFileAsTheSqliteHost() {
         QTemporaryDir sqliteFolder;
-        QVERIFY(fixtureHost().write(sqliteFolder.path()).ok());
-        auto sqlite = DirectoryConnection::openSqlite(sqliteFolder.filePath("HalvernDirDB.db"),
-                                                      sqliteFolder.filePath("HalvernMbxDB1.db"));
-        QVERIFY(sqlite.ok());
-        CachedTables sqliteTables;
-        QVERIFY(sqliteTables.OpenDirectoryTables(**sqlite).ok());
-        const QByteArray expected = exportOf(sqliteTables, **sqlite, sqliteFolder.path());
+        const QByteArray expected = exportOfSqlite(fixtureHost(), sqliteFolder.path()).file;
 
         auto odbc = DirectoryConnection::openOdbc(m_connectionString);
         QVERIFY(odbc.ok());
         CachedTables odbcTables;
         QVERIFY(odbcTables.OpenDirectoryTables(**odbc).ok());
+        SetLookup lookup(**odbc, odbcTables);
         QTemporaryDir odbcFolder;
-        const QByteArray actual = exportOf(odbcTables, **odbc, odbcFolder.path());
+        const QByteArray actual = exportOf(odbcTables, lookup, odbcFolder.path()).file;
         QVERIFY(!expected.isEmpty());
         QVERIFY(expected.contains("\r\no'brien,,Tester,"));
         QVERIFY(expected.contains(" 5000000000,0, 7, 8"));
         QCOMPARE(actual, expected);
+    }
+
+    // However the server holds and compares ids, both readers export the file and log that the
+    // SQLite host with plain text ids gives.
+    void exportsTheSameWhateverTheServerMakesOfIds_data() {
+        QTest::addColumn<bool>("perStatement");
+        QTest::addColumn<QString>("subscriberIdType");
+        QTest::addColumn<QString>("change");  // made on the server's copy once it is written
+        for (bool perStatement : {true, false}) {
+            const char* reader = perStatement ? "per statement" : "set based";
+            // The driver gives a uuid back in capitals; every reference to it is text.
+            QTest::addRow("%s, subscriber ids of type uuid", reader) << perStatement << "uuid" << QString();
+            QTest::addRow("%s, call handler ids in capitals", reader)
+                << perStatement << QString() << "UPDATE vw_CallHandler SET ObjectID = UPPER(ObjectID)";
+        }
+    }
+    void exportsTheSameWhateverTheServerMakesOfIds() {
+        QFETCH(bool, perStatement);
+        QFETCH(QString, subscriberIdType);
+        QFETCH(QString, change);
+        const auto restore = qScopeGuard([] { QVERIFY(writeOnServer(fixtureHost()).ok()); });
+        const auto sample = [] {
+            HostBuilder host;
+            fixture::generateSample(host, 40, 1);
+            return host;
+        };
+        QTemporaryDir sqliteFolder;
+        const Exported expected = exportOfSqlite(sample(), sqliteFolder.path());
+
+        HostBuilder server = sample();
+        if (!subscriberIdType.isEmpty()) server.columnType("vw_Subscriber", "ObjectID", subscriberIdType);
+        const auto written = writeOnServer(server);
+        QVERIFY2(written.ok(), written.ok() ? "" : qPrintable(written.error().message));
+        QSqlQuery changing(QSqlDatabase::database("odbc-fixture"));
+        if (!change.isEmpty()) QVERIFY2(changing.exec(change), qPrintable(changing.lastError().text()));
+        auto odbc = DirectoryConnection::openOdbc(m_connectionString, !perStatement);
+        QVERIFY(odbc.ok());
+        CachedTables tables;
+        QVERIFY(tables.OpenDirectoryTables(**odbc).ok());
+        QueryLookup statements(**odbc);
+        SetLookup sets(**odbc, tables);
+        QTemporaryDir odbcFolder;
+        const Exported actual = exportOf(
+            tables, perStatement ? static_cast<DirectoryLookup&>(statements) : sets, odbcFolder.path());
+        QVERIFY(expected.file.contains("Ring phone for: "));
+        QCOMPARE(actual.file, expected.file);
+        QCOMPARE(actual.log, expected.log);
     }
 };
 

@@ -38,7 +38,8 @@ inline constexpr ViewKey kInterviewHandler{QLatin1StringView("vw_InterviewHandle
 }  // namespace views
 
 // The one way the column producers read the directory: the rows of a view whose key column
-// equals a value, in the order the database returns them. A null key matches no row.
+// matches a value (by idKey: without regard to ASCII letter case, whole numbers by value), in
+// the order the database returns them. A null key matches no row.
 // Producers do not know whether each call runs a statement or reads a copy held for the run.
 class DirectoryLookup {
 public:

@@ -6,7 +6,12 @@ namespace brindle {
 
 class DirectoryConnection;
 
-// Runs one bound statement per look-up, prepared once per view and reused.
+// Runs one bound statement per look-up, prepared once per view and reused. It asks for the
+// rows whose key column holds the value as given, in ASCII capitals or as its idKey, so that
+// the database finds them through its index, and keeps those whose idKey matches, as the
+// set-based reader does. The two readers differ only where a column that the database
+// compares as exact text holds an id in none of those three spellings (mixed capitals, or a
+// number's digits with a sign or leading zeros): only the set-based reader finds it.
 class QueryLookup final : public DirectoryLookup {
 public:
     explicit QueryLookup(DirectoryConnection& connection);
@@ -18,7 +23,7 @@ public:
     static QString statementFor(const ViewKey& key);
 
 private:
-    Result<Recordset> run(const QString& sql, const QVariant& value);
+    Result<Recordset> run(const QString& sql, const QString& keyColumn, const QVariant& value);
 
     DirectoryConnection& m_connection;
 };

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "export/directory/directory_thread.h"
+#include "export/directory/id_key.h"
 
 namespace brindle {
 
@@ -18,18 +19,6 @@ constexpr quint32 kNull = 0;
 const QString* textOf(const QVariant& value) {
     return value.metaType().id() == QMetaType::QString ? static_cast<const QString*>(value.constData())
                                                        : nullptr;
-}
-
-// The value's text, without a copy for a text.
-QString keyText(const QVariant& value) {
-    const QString* text = textOf(value);
-    return text ? *text : value.toString();
-}
-
-bool sameText(const QVariant& cell, const QString& text) {
-    if (cell.isNull()) return false;
-    const QString* own = textOf(cell);
-    return own ? *own == text : cell.toString() == text;
 }
 
 }  // namespace
@@ -173,8 +162,7 @@ void Recordset::indexField(QStringView name) {
     if (m_indexedField < 0) return;
     auto index = std::make_shared<QHash<QString, QList<qsizetype>>>();
     for (qsizetype row = m_begin; row < m_end; ++row) {
-        const QVariant& value = cell(row, m_indexedField);
-        if (!value.isNull()) (*index)[keyText(value)].append(row);
+        if (const auto key = idKey(cell(row, m_indexedField))) (*index)[*key].append(row);
     }
     m_index = std::move(index);
 }
@@ -198,13 +186,13 @@ Recordset Recordset::filtered(const std::function<bool(const Recordset&)>& keep)
 
 bool Recordset::Find(QStringView name, const QVariant& wanted) {
     const int field = fieldIndex(name);
-    if (field < 0 || wanted.isNull()) {
+    const std::optional<QString> key = idKey(wanted);
+    if (field < 0 || !key) {
         m_position = m_end;
         return false;
     }
-    const QString text = keyText(wanted);
     if (field == m_indexedField && m_index) {
-        const auto hit = m_index->constFind(text);
+        const auto hit = m_index->constFind(*key);
         if (hit != m_index->constEnd()) {
             const auto row = std::lower_bound(hit->cbegin(), hit->cend(), m_position);
             if (row != hit->cend() && *row < m_end) {
@@ -216,7 +204,7 @@ bool Recordset::Find(QStringView name, const QVariant& wanted) {
         return false;
     }
     for (; m_position < m_end; ++m_position) {
-        if (sameText(cell(m_position, field), text)) return true;
+        if (idKey(cell(m_position, field)) == key) return true;
     }
     return false;
 }
@@ -231,17 +219,17 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
     }
     const int field = fieldIndex(name);
     if (field >= 0) {
-        // Rows of one text together, each group in the original order, groups in the order
+        // Rows of one key together, each group in the original order, groups in the order
         // their first rows came: a counting sort, without a list per group.
-        QHash<QString, qsizetype> groupOfText;
+        QHash<QString, qsizetype> groupOfKey;
         QList<qsizetype> sizes;
         std::vector<qsizetype> groupOfRow(std::size_t(m_end - m_begin), -1);
         for (qsizetype row = m_begin; row < m_end; ++row) {
-            const QVariant& value = cell(row, field);
-            if (value.isNull()) continue;
-            auto group = groupOfText.constFind(keyText(value));
-            if (group == groupOfText.constEnd()) {
-                group = groupOfText.insert(keyText(value), sizes.size());
+            const std::optional<QString> key = idKey(cell(row, field));
+            if (!key) continue;
+            auto group = groupOfKey.constFind(*key);
+            if (group == groupOfKey.constEnd()) {
+                group = groupOfKey.insert(*key, sizes.size());
                 sizes << 0;
             }
             ++sizes[*group];
@@ -250,8 +238,8 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
         QList<qsizetype> next(sizes.size());
         for (qsizetype group = 1; group < sizes.size(); ++group)
             next[group] = next[group - 1] + sizes[group - 1];
-        for (auto text = groupOfText.cbegin(); text != groupOfText.cend(); ++text) {
-            groups.spans.insert(text.key(), {next[*text], next[*text] + sizes[*text]});
+        for (auto key = groupOfKey.cbegin(); key != groupOfKey.cend(); ++key) {
+            groups.spans.insert(key.key(), {next[*key], next[*key] + sizes[*key]});
         }
         const std::size_t width = std::size_t(m_store->fieldCount);
         store->cells.resize(std::size_t(next.isEmpty() ? 0 : next.last() + sizes.last()) * width);
@@ -269,7 +257,8 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
 }
 
 Recordset Recordset::Groups::recordsetOf(const QVariant& value) const {
-    const auto span = value.isNull() ? spans.constEnd() : spans.constFind(keyText(value));
+    const std::optional<QString> key = idKey(value);
+    const auto span = key ? spans.constFind(*key) : spans.constEnd();
     if (span == spans.constEnd()) return Recordset(all.m_store, 0, 0);
     return Recordset(all.m_store, span->first, span->second);
 }

@@ -47,8 +47,8 @@ public:
     // recordset stands at its end.
     Result<QVariant> value(QStringView name) const;
 
-    // Moves forward from the current row to the first row whose field equals `wanted`
-    // (compared as text), or to the end when none does. A null `wanted` matches no row.
+    // Moves forward from the current row to the first row whose field matches `wanted` (by
+    // their idKey), or to the end when none does. A null `wanted` matches no row.
     // Returns !AtEOF().
     bool Find(QStringView name, const QVariant& wanted);
 
@@ -61,9 +61,9 @@ public:
     // its first row; `keep` sees a recordset standing on each row in turn.
     Recordset filtered(const std::function<bool(const Recordset&)>& keep) const;
 
-    // The same rows regrouped by the text of one field, for look-ups by that field: each
-    // distinct non-Null text maps to its rows, contiguous and in their original order.
-    // Grouping shares the values; `recordsetOf` cuts a recordset of one group.
+    // The same rows regrouped by the idKey of one field, for look-ups by that field: each
+    // distinct key maps to its rows, contiguous and in their original order. Grouping
+    // shares the values; `recordsetOf` cuts a recordset of one group.
     struct Groups;
     Groups groupedBy(QStringView field) const;
 
@@ -80,18 +80,18 @@ private:
     qsizetype m_position = 0;
 
     int m_indexedField = -1;
-    std::shared_ptr<const QHash<QString, QList<qsizetype>>> m_index;  // field text -> rows, ascending
+    std::shared_ptr<const QHash<QString, QList<qsizetype>>> m_index;  // idKey -> rows, ascending
 
     friend struct Groups;
 };
 
 struct Recordset::Groups {
-    // The rows whose field had the value's text; an empty recordset with the same fields
-    // for a text no row had, and for a Null, which matches no row.
+    // The rows whose field had the value's key; an empty recordset with the same fields
+    // for a key no row had, and for a Null, which matches no row.
     Recordset recordsetOf(const QVariant& value) const;
 
     Recordset all;                                          // the regrouped rows
-    QHash<QString, std::pair<qsizetype, qsizetype>> spans;  // text -> [begin, end)
+    QHash<QString, std::pair<qsizetype, qsizetype>> spans;  // idKey -> [begin, end)
 };
 
 }  // namespace brindle

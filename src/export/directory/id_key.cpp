@@ -1,0 +1,57 @@
+#include "export/directory/id_key.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace brindle {
+
+namespace {
+
+bool isAsciiCapital(QChar c) {
+    return c >= u'A' && c <= u'Z';
+}
+
+// The value of a text of ASCII digits after an optional sign, when it fits 64 bits.
+std::optional<qint64> wholeNumberIn(const QString& text) {
+    const qsizetype digits = !text.isEmpty() && (text[0] == u'+' || text[0] == u'-') ? 1 : 0;
+    if (digits == text.size()) return std::nullopt;
+    if (!std::all_of(text.cbegin() + digits, text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 number = text.toLongLong(&ok);
+    return ok ? std::optional(number) : std::nullopt;
+}
+
+QString keyOfText(const QString& text) {
+    if (const auto number = wholeNumberIn(text)) return QString::number(*number);
+    if (std::none_of(text.cbegin(), text.cend(), isAsciiCapital)) return text;
+    QString lower = text;
+    for (QChar& c : lower) {
+        if (isAsciiCapital(c)) c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return lower;
+}
+
+}  // namespace
+
+std::optional<QString> idKey(const QVariant& value) {
+    if (value.isNull()) return std::nullopt;
+    switch (value.metaType().id()) {
+        case QMetaType::QString:
+            return keyOfText(*static_cast<const QString*>(value.constData()));
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double number = value.toDouble();
+            // 2^63 is the first whole number a qint64 cannot hold.
+            if (std::trunc(number) == number && std::fabs(number) < 9223372036854775808.0)
+                return QString::number(static_cast<qint64>(number));
+            break;
+        }
+        default:
+            break;
+    }
+    // A number of any other type reads as its decimal digits.
+    return keyOfText(value.toString());
+}
+
+}  // namespace brindle
