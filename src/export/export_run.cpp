@@ -1,11 +1,8 @@
 #include "export/export_run.h"
 
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 #include <new>
 
 #include "export/catalogue.h"
@@ -143,11 +140,7 @@ void ExportRun::writeOutput(const QString& line) {
 // A write that fits the file's buffer fails only when the buffer goes to the file, and
 // QSaveFile's commit does not see a failure there: the buffer is written, and synced, first.
 Result<void> ExportRun::commitOutput() {
-    if (!m_outputFailure) m_outputFailure = failureOf(m_output, [this] { return m_output.flush(); });
-    if (!m_outputFailure) {
-        m_outputFailure =
-            failureOf(m_output, [this] { return ::fsync(m_output.handle()) == 0 || errno == EINVAL; });
-    }
+    if (!m_outputFailure) m_outputFailure = failureToReachDisk(m_output);
     if (!m_outputFailure) m_outputFailure = failureOf(m_output, [this] { return m_output.commit(); });
     if (!m_outputFailure) return {};
     return Error{

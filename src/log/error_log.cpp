@@ -99,9 +99,7 @@ void ErrorLog::WriteLogLine(const QString& text) {
 
 Result<void> ErrorLog::flushToDisk() {
     if (m_file.isOpen()) {
-        noteFailure(failureOf(m_file, [this] { return m_file.flush(); }));
-        // Some file systems report a lost write only here; some cannot sync at all (EINVAL).
-        noteFailure(failureOf(m_file, [this] { return ::fsync(m_file.handle()) == 0 || errno == EINVAL; }));
+        noteFailure(failureToReachDisk(m_file));
     }
     return whole();
 }
