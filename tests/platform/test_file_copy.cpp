@@ -7,19 +7,16 @@
 #include <QTest>
 
 #include "platform/file_copy.h"
+#include "support/brindle_process.h"
 #include "support/file_size_limit.h"
 
 using brindle::copyRegularFile;
+using brindle::testing::fileContents;
 using brindle::testing::FileSizeLimit;
 
 namespace {
 
 const QByteArray kVoice(20'000, 'v');
-
-QByteArray contentsOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 mode_t modeOf(const QString& path) {
     struct stat status = {};
@@ -59,7 +56,7 @@ private slots:
         QFETCH(int, sourceMode);
         QCOMPARE(::chmod(QFile::encodeName(m_source).constData(), mode_t(sourceMode)), 0);
         QVERIFY(copyRegularFile(m_source, m_target).ok());
-        QCOMPARE(contentsOf(m_target), kVoice);
+        QCOMPARE(fileContents(m_target), kVoice);
         const mode_t copied = modeOf(m_target) & 0777;
         QCOMPARE(copied & ~mode_t(sourceMode), mode_t(0));
         QVERIFY(S_ISREG(modeOf(m_target)));
@@ -101,8 +98,8 @@ private slots:
         }
         QVERIFY(!copied.ok());
         QVERIFY2(copied.error().message.contains(reason), qPrintable(copied.error().message));
-        QCOMPARE(contentsOf(m_source), kVoice);
-        if (obstacle == "hardlink") QCOMPARE(contentsOf(m_target), kVoice);
+        QCOMPARE(fileContents(m_source), kVoice);
+        if (obstacle == "hardlink") QCOMPARE(fileContents(m_target), kVoice);
         if (obstacle != "same" && obstacle != "hardlink") QVERIFY(!QFile::exists(m_target));
         QFile::remove(m_dir.filePath("pipe.wav"));
     }
@@ -114,9 +111,9 @@ private slots:
         other.close();
         QVERIFY(QFile::link(elsewhere, m_target));
         QVERIFY(copyRegularFile(m_source, m_target).ok());
-        QCOMPARE(contentsOf(elsewhere), QByteArray("keep"));
+        QCOMPARE(fileContents(elsewhere), QByteArray("keep"));
         QVERIFY(S_ISREG(modeOf(m_target)));
-        QCOMPARE(contentsOf(m_target), kVoice);
+        QCOMPARE(fileContents(m_target), kVoice);
     }
 };
 
