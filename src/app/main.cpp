@@ -12,6 +12,8 @@
 #include <new>
 #include <optional>
 
+#include "app/run_config_from_environment.h"
+#include "cli/unattended_mode.h"
 #include "export/directory/directory_thread.h"
 #include "localize/language_codes.h"
 #include "localize/language_pack.h"
@@ -22,7 +24,6 @@
 #include "platform/version.h"
 #include "ui/frm_main.h"
 #include "ui/message_box_notifier.h"
-#include "ui/unattended/unattended_mode.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ int runWindow(int argc, char** argv) {
 
     brindle::MessageBoxNotifier messageBoxes;
     brindle::Localizer strings(&messageBoxes);
-    brindle::FrmMain window(strings, messageBoxes);
+    brindle::FrmMain window(brindle::runConfigFromEnvironment(), strings, messageBoxes);
     messageBoxes.setParent(&window);
     brindle::Languages languages(strings, brindle::programFolder(), brindle::programName(),
                                  brindle::userDefaultLangId(QLocale::system()), brindle::loadLanguagePack);
@@ -108,7 +109,7 @@ int runCommandLine(int argc, char** argv, const QStringList& arguments) {
         return 1;
     }
     if (brindle::answerInformationRequest(arguments, out)) return 0;
-    return brindle::runUnattended(arguments, out, err);
+    return brindle::runUnattended(brindle::runConfigFromEnvironment(), arguments, out, err);
 }
 
 // Ends the program. A directory statement that never returned still holds its connection, and

@@ -15,8 +15,6 @@ struct ExportOptions {
     QuoteRule quoting = QuoteRule::WhenNeeded;
     Separator separator = Separator::Commas;
     QStringList selectedEntries;
-    // The progress never passes this, even when the directory holds more subscribers.
-    int progressMaximum = 0;
 };
 
 // What a finished export reports.

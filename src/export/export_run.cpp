@@ -14,7 +14,6 @@
 #include "platform/notifier.h"
 #include "platform/version.h"
 #include "platform/write_failure.h"
-#include "timeconv/time_functions.h"
 
 namespace brindle {
 
@@ -70,10 +69,7 @@ void ExportRun::claimCopyName(const QString& fileName) {
     m_copyNames.insert(fileName, fieldText(*this, m_environment.tables.subscribers(), u"Alias"));
 }
 
-void ExportRun::reportToUser(const QString& text) {
-    m_log.WriteLogLine(text.contains(QLatin1StringView("(error)"), Qt::CaseInsensitive)
-                           ? text
-                           : QStringLiteral("(error) ") + text);
+void ExportRun::showToUser(const QString& text) {
     // Once per text: one odd name on every handler must not ask for thousands of clicks.
     if (m_environment.notifier && !m_shownToUser.contains(text)) {
         m_shownToUser.insert(text);
@@ -246,7 +242,8 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
         return fail(QStringLiteral("cannot write the output file %1: %2")
                         .arg(m_options.outputPath, m_output.errorString()));
     }
-    m_localOffsetSeconds = currentLocalOffsetSeconds();
+    m_startedUtc = QDateTime::currentDateTimeUtc();
+    m_localOffsetSeconds = m_startedUtc.toLocalTime().offsetFromUtc();
     m_outputFolder = QFileInfo(m_options.outputPath).absolutePath();
     if (!m_outputFolder.endsWith(QLatin1Char('/'))) m_outputFolder += QLatin1Char('/');
 
@@ -283,7 +280,7 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
             return fail(QStringLiteral("the directory cannot be read: %1 (%2); no output file was written")
                             .arg(m_directoryFailure->message.simplified(), m_directoryFailure->source));
         }
-        if (m_options.progressMaximum > progress) observer.progressed(++progress);
+        if (m_environment.progressMaximum > progress) observer.progressed(++progress);
     }
 
     // The log first: an output is never committed beside a log that did not reach the disk.

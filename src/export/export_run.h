@@ -36,6 +36,7 @@ struct ExportEnvironment {
     std::function<Result<QString>()> installPath = {};
     Notifier* notifier = nullptr;  // the window's message boxes; none on a command line
     QStringList lockFiles = {};
+    int progressMaximum = 0;  // the progress never passes this, even when more subscribers come
 };
 
 // One export: the header, then one line per subscriber that has a call handler and a class
@@ -62,10 +63,11 @@ private:
     DirectoryLookup& lookup() override { return m_environment.lookup; }
     const QString& outputFolder() const override { return m_outputFolder; }
     std::optional<QString> streamStoreFolder() override;
+    const QDateTime& startedUtc() const override { return m_startedUtc; }
     int localOffsetSeconds() const override { return m_localOffsetSeconds; }
     void AppendField(const QString& value) override { m_line.AppendField(value); }
     void WriteLogLine(const QString& text) override;
-    void reportToUser(const QString& text) override;
+    void showToUser(const QString& text) override;
     void logFailure(const Error& error) override;
     std::optional<QString> holderOfCopyName(const QString& fileName) const override;
     void claimCopyName(const QString& fileName) override;
@@ -90,6 +92,7 @@ private:
     QSaveFile m_output;
     std::optional<QString> m_outputFailure;  // why a write of the output failed, once one has
     QString m_outputFolder;
+    QDateTime m_startedUtc;
     int m_localOffsetSeconds = 0;
     std::optional<Result<QString>> m_streamStore;  // asked for when the run begins
     bool m_streamStoreFailureLogged = false;

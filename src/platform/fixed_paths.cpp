@@ -7,12 +7,7 @@
 
 namespace brindle {
 
-QString homeFolder() {
-    return QDir::homePath();
-}
-
-Result<void> checkHomeFolder() {
-    const QString home = qEnvironmentVariable("HOME");
+Result<void> checkHomeFolder(const QString& home) {
     if (home.isEmpty()) {
         return Error{QStringLiteral("HOME is not set: Brindle writes its error log BrindleErrors.log there")};
     }
@@ -24,22 +19,22 @@ Result<void> checkHomeFolder() {
     return {};
 }
 
-QString privateLockFolder() {
+QString privateLockFolder(const QString& home) {
     // Asked only when the variable is set: without it Qt makes a folder in /tmp and warns
     // about it on standard error, which a scheduled job would mail every night.
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         if (!runtime.isEmpty()) return runtime;
     }
-    return homeFolder();
+    return home;
 }
 
-QString errorLogPath() {
-    return QDir(homeFolder()).filePath(QStringLiteral("BrindleErrors.log"));
+QString errorLogPath(const QString& home) {
+    return QDir(home).filePath(QStringLiteral("BrindleErrors.log"));
 }
 
-QString defaultOutputPath() {
-    return QDir(homeFolder()).filePath(QStringLiteral("Brindle.CSV"));
+QString defaultOutputPath(const QString& home) {
+    return QDir(home).filePath(QStringLiteral("Brindle.CSV"));
 }
 
 QString programFolder() {

@@ -7,18 +7,17 @@
 namespace brindle {
 
 // The fixed places of the program on this platform: the error log and the default output
-// file live in the user's home folder, where the Windows build used the root of drive C.
-QString errorLogPath();       // $HOME/BrindleErrors.log
-QString defaultOutputPath();  // $HOME/Brindle.CSV
-QString homeFolder();         // $HOME, the file dialog's first folder
+// file live in the user's home folder (HOME), where the Windows build used the root of drive C.
+QString errorLogPath(const QString& home);       // HOME/BrindleErrors.log
+QString defaultOutputPath(const QString& home);  // HOME/Brindle.CSV
 
-// An Error unless HOME is set to an absolute path: without it the log would land in
-// the root folder, or wherever the working folder happens to be.
-Result<void> checkHomeFolder();
+// An Error unless the home folder is given as an absolute path: without it the log would land
+// in the root folder, or wherever the working folder happens to be.
+Result<void> checkHomeFolder(const QString& home);
 
 // A folder that only the user can write, for lock files: the session's runtime folder where
 // there is one, the home folder otherwise (a cron job has no runtime folder).
-QString privateLockFolder();
+QString privateLockFolder(const QString& home);
 
 // The folder of the running executable (build/bin in a build tree).
 QString programFolder();

@@ -8,16 +8,6 @@ namespace brindle {
 
 HostFolder::HostFolder(QString path) : m_path(QDir(path).absolutePath()) {}
 
-Result<HostFolder> HostFolder::fromEnvironment() {
-    const QString path = qEnvironmentVariable("BRINDLE_HOST");
-    if (path.isEmpty()) {
-        return Error{
-            QStringLiteral("BRINDLE_HOST is not set: it must name the host folder "
-                           "(registry.reg, status, HalvernDirDB.db).")};
-    }
-    return HostFolder(path);
-}
-
 QString HostFolder::registryPath() const {
     return m_path + QStringLiteral("/registry.reg");
 }

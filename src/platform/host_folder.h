@@ -7,7 +7,7 @@
 
 namespace brindle {
 
-// The folder that stands for the host server machine (environment variable BRINDLE_HOST):
+// The folder that stands for the host server machine (BRINDLE_HOST):
 // its registry export, its status file and its two databases. Knows where things are; reads
 // nothing but the status.
 class HostFolder {
@@ -16,9 +16,6 @@ public:
     static constexpr qint64 kMaxStatusBytes = 1024;
 
     explicit HostFolder(QString path);
-
-    // The folder named by BRINDLE_HOST, or an Error when the variable is unset or empty.
-    static Result<HostFolder> fromEnvironment();
 
     const QString& path() const { return m_path; }
     QString registryPath() const;

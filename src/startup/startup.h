@@ -10,18 +10,22 @@
 #include "platform/host_folder.h"
 #include "platform/registry_file.h"
 #include "platform/single_instance.h"
+#include "startup/run_config.h"
 
 namespace brindle {
 
-class DirectoryLookup;
 class Localizer;
 class Notifier;
-struct ExportEnvironment;
+class RunObserver;
+struct ExportOptions;
+struct ExportSummary;
 
-// What a good start-up leaves for the window or the command line: the host, its version,
-// the open directory with its cached tables, and the subscriber count. Lives until the
-// process ends.
+// What a good start-up leaves for the window or the command line: the configuration, the
+// host, its version, the open directory with its cached tables, and the subscriber count.
+// Lives until the process ends.
 struct Session {
+    RunConfig config;
+    const Localizer& strings;  // the program's, whatever language they speak at the time
     HostFolder host;
     RegistryFile registry;
     HostVersionInfo hostVersion;
@@ -30,9 +34,15 @@ struct Session {
     CachedTables tables;
     qint64 subscriberCount = 0;
 
-    // Where an export of this host runs: its tables, the given look-ups, the error log of
-    // this platform, and the host's own files, which no output may replace.
-    ExportEnvironment exportEnvironment(DirectoryLookup& lookup, const Localizer& strings);
+    // The one way to run an export of this host: the configured look-ups over its tables,
+    // the error log in the home folder, the host's own files protected from the output, the
+    // progress counted up to the subscriber count. Messages of the run go to `notifier` as
+    // well as the log when there is one (the window's message boxes).
+    Result<ExportSummary> runExport(const ExportOptions& options, RunObserver& observer,
+                                    Notifier* notifier = nullptr);
+
+    // Reads the subscriber table again and counts it anew.
+    Result<qint64> recountSubscribers();
 };
 
 // Why start-up ended the program. `message` is the text the user is shown (empty for a
@@ -61,7 +71,7 @@ struct StartupOutcome {
 // The start-up gates in their fixed order: one copy per host, lower priority, host running,
 // host generation, directory tables, subscriber count. Shows nothing itself except what the
 // host version routines report through `notifier`; the caller decides how a refusal is shown.
-StartupOutcome runStartup(const Localizer& strings, Notifier& notifier);
+StartupOutcome runStartup(const RunConfig& config, const Localizer& strings, Notifier& notifier);
 
 // The fixed text shown when the host is of an older generation (not a resource string).
 QString unsupportedHostMessage();

@@ -41,7 +41,8 @@ constexpr SubscriberType kSubscriberTypes[] = {{105, 0}, {106, 1}, {107, 5}, {10
 
 }  // namespace
 
-FrmMain::FrmMain(Localizer& strings, Notifier& notifier) : m_strings(strings), m_notifier(notifier) {
+FrmMain::FrmMain(RunConfig config, Localizer& strings, Notifier& notifier)
+    : m_config(std::move(config)), m_strings(strings), m_notifier(notifier) {
     setObjectName(QStringLiteral("frmMain"));
     buildControls();
     buildMenus();
@@ -74,7 +75,8 @@ void FrmMain::mnuHelp_Click() {
 void FrmMain::mnuCheckForUpdatedVersion_Click() {
     m_mnuCheckForUpdatedVersion->setEnabled(false);
     setCursor(Qt::WaitCursor);
-    checkForUpdatedVersion_Foreground(m_notifier, &QDesktopServices::openUrl);
+    checkForUpdatedVersion_Foreground(UpdateCheckOptions::forSite(m_config.toolsSite), m_notifier,
+                                      &QDesktopServices::openUrl);
     unsetCursor();
     m_mnuCheckForUpdatedVersion->setEnabled(true);
 }
@@ -89,7 +91,7 @@ FrmMain::~FrmMain() = default;
 
 bool FrmMain::Form_Load() {
     frmMain_Auto_Init();
-    StartupOutcome outcome = runStartup(m_strings, m_notifier);
+    StartupOutcome outcome = runStartup(m_config, m_strings, m_notifier);
     if (outcome.refusal) {
         if (!outcome.refusal->message.isEmpty()) m_notifier.inform(outcome.refusal->message);
         return false;
@@ -98,7 +100,7 @@ bool FrmMain::Form_Load() {
     m_lblSubscriberCount->setText(QString::number(m_session->subscriberCount));
     m_progressBar->setRange(0, static_cast<int>(qMin<qint64>(m_session->subscriberCount, INT_MAX)));
     fillDataItems();
-    LaunchTestScript(homePageAddress(), QString());
+    LaunchTestScript(homePageAddress(m_config.toolsSite), QString());
     return true;
 }
 
@@ -112,7 +114,7 @@ void FrmMain::frmMain_Auto_Init() {
     m_optQuotesAlways->setText(text(6));
     m_frameWriteDataTo->setTitle(text(70));
     m_cmdBrowse->setText(text(8));
-    m_txtOutputPath->setText(defaultOutputPath());
+    m_txtOutputPath->setText(defaultOutputPath(m_config.homeFolder));
     m_txtOutputPath->setCursorPosition(0);
     m_frameSeperateWith->setTitle(text(49));
     m_optSeperateWithCommas->setText(text(13));

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "startup/run_config.h"
+
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -33,7 +35,7 @@ class FrmMain : public QMainWindow {
 
 public:
     // Messages and questions go to `notifier` (message boxes in the program).
-    FrmMain(Localizer& strings, Notifier& notifier);
+    FrmMain(RunConfig config, Localizer& strings, Notifier& notifier);
     ~FrmMain() override;
 
     // The start-up of the window: captions, the host gates, the directory, the count and
@@ -103,6 +105,7 @@ private:
     ExportOptions exportOptions() const;
     class WindowObserver;
 
+    RunConfig m_config;
     Localizer& m_strings;
     Notifier& m_notifier;
     Languages* m_languages = nullptr;

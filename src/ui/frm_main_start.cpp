@@ -10,8 +10,7 @@
 #include <QRadioButton>
 
 #include "export/columns/field_text.h"
-#include "export/directory/make_lookup.h"
-#include "export/export_run.h"
+#include "export/export_options.h"
 #include "localize/localizer.h"
 #include "platform/notifier.h"
 #include "startup/startup.h"
@@ -65,7 +64,6 @@ ExportOptions FrmMain::exportOptions() const {
         if (m_lstDataItems->item(row)->isSelected())
             options.selectedEntries << m_lstDataItems->item(row)->text();
     }
-    options.progressMaximum = m_progressBar->maximum();
     return options;
 }
 
@@ -85,12 +83,8 @@ void FrmMain::cmdStart_Click() {
     setOptionsEnabled(false);
     m_progressBar->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto lookup = makeDirectoryLookup(*m_session->directory, m_session->tables);
-    ExportEnvironment environment = m_session->exportEnvironment(*lookup, m_strings);
-    environment.notifier = &m_notifier;
-    ExportRun run(environment, options);
     WindowObserver observer(*this);
-    const auto summary = run.run(observer);
+    const auto summary = m_session->runExport(options, observer, &m_notifier);
     QApplication::restoreOverrideCursor();
     m_cmdStart->setEnabled(true);
     m_running = false;

@@ -59,10 +59,10 @@ bool probeOutputName(const QString& path) {
 void FrmMain::cmdBrowse_Click() {
     const QString title = m_strings.myLoadResString(kSelectLocationId);
     const QString chosen =
-        m_chooseFile
-            ? m_chooseFile(title, defaultOutputPath())
-            : QFileDialog::getSaveFileName(this, title, defaultOutputPath(), QStringLiteral("All Files (*)"),
-                                           nullptr, QFileDialog::DontConfirmOverwrite);
+        m_chooseFile ? m_chooseFile(title, defaultOutputPath(m_config.homeFolder))
+                     : QFileDialog::getSaveFileName(this, title, defaultOutputPath(m_config.homeFolder),
+                                                    QStringLiteral("All Files (*)"), nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) return;
     if (chosen.size() < 4 || !probeOutputName(chosen)) {
         m_notifier.inform(m_strings.myLoadResString(kInvalidFileNameId));
@@ -112,15 +112,16 @@ void FrmMain::cmbSubscriberType_Click() {
     // The caption routine selects the first entry during start-up too, before there is a
     // window to show anything in.
     if (!isVisible() || !m_session || m_running) return;
-    if (auto reopened = m_session->tables.reopenSubscribers(*m_session->directory); !reopened) {
+    const Result<qint64> recounted = m_session->recountSubscribers();
+    if (!recounted) {
         m_notifier.inform(
             QStringLiteral("(error):%1 (%2) in procedure cmbSubscriberType_Click of Form frmMain")
-                .arg(reopened.error().number)
-                .arg(reopened.error().message));
+                .arg(recounted.error().number)
+                .arg(recounted.error().message));
         return;
     }
     m_progressBar->setValue(0);
-    const int count = m_session->tables.subscribers().RecordCount();
+    const int count = static_cast<int>(qMin<qint64>(*recounted, INT_MAX));
     m_lblSubscriberCount->setText(numberWithSignPosition(count));
     m_cmdStart->setEnabled(count > 0);
     if (count > 0) m_progressBar->setMaximum(count);

@@ -96,10 +96,6 @@ QString latestVersionFromList(const QString& list, const QString& key, const QSt
     return PadVersionString(versionAt(list, cell + kCellTag.size()), notifier);
 }
 
-void checkForUpdatedVersion_Foreground(Notifier& notifier, const OpenUrl& openUrl) {
-    checkForUpdatedVersion_Foreground(UpdateCheckOptions{}, notifier, openUrl);
-}
-
 void checkForUpdatedVersion_Foreground(const UpdateCheckOptions& options, Notifier& notifier,
                                        const OpenUrl& openUrl) {
     const QString latest = GetLatestVersion(options.homePage, options.toolName, notifier, options.timeout);

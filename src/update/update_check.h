@@ -20,13 +20,16 @@ inline constexpr qint64 kMaxFetchBytes = 1024 * 1024;
 // This tool's major, minor and revision numbers joined by "." (for example 1.2.45).
 QString ownVersionText();
 
-// What one update check asks and against what. The defaults are the program's own.
+// What one update check asks and against what.
 struct UpdateCheckOptions {
-    QString homePage = homePageAddress();
+    QString homePage;
     QString toolName;
-    QString siteAddress = toolsSiteAddress();
+    QString siteAddress;
     QString ownVersion = ownVersionText();
     std::chrono::milliseconds timeout = kFetchTimeout;
+
+    // The program's own check of its page on the tools web site `site`.
+    static UpdateCheckOptions forSite(const QString& site) { return {homePageAddress(site), {}, site}; }
 };
 
 // The whole body of an HTTP GET, decoded in the locale's encoding. Empty when the fetch fails:
@@ -55,7 +58,6 @@ QString latestVersionFromList(const QString& list, const QString& key, const QSt
 
 // The Help menu's check: tells the user whether a newer version exists and, when one does and
 // the user agrees, opens the home page through `openUrl`.
-void checkForUpdatedVersion_Foreground(Notifier& notifier, const OpenUrl& openUrl);
 void checkForUpdatedVersion_Foreground(const UpdateCheckOptions& options, Notifier& notifier,
                                        const OpenUrl& openUrl);
 

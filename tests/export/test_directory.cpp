@@ -5,6 +5,7 @@
 #include "export/directory/directory_connection.h"
 #include "export/directory/make_lookup.h"
 #include "hostbuilder/host_builder.h"
+#include "support/run_config.h"
 
 using namespace brindle;
 using brindle::fixture::HostBuilder;
@@ -100,7 +101,7 @@ private slots:
         QTemporaryDir folder;
         auto connection = openHost(host, folder);
         CachedTables none;
-        const auto lookup = makeDirectoryLookup(*connection, none);
+        const auto lookup = makeDirectoryLookup(*connection, none, brindle::testing::readerUnderTest());
         for (int repeat = 0; repeat < 2; ++repeat) {  // a statement or a view read once is used again
             const auto found = lookup->rows(views::kExtensionsOfSubscriber, wanted);
             QVERIFY2(found.ok(), found.ok() ? "" : qPrintable(found.error().message));

@@ -11,6 +11,7 @@
 #include "hostbuilder/host_builder.h"
 #include "localize/localizer.h"
 #include "platform/exclusive_lock.h"
+#include "support/run_config.h"
 
 using namespace brindle;
 using brindle::fixture::HostBuilder;
@@ -54,16 +55,18 @@ public:
     void setLogPath(const QString& logPath) { m_logPath = logPath; }
 
     Result<ExportSummary> run(ExportOptions options, RunObserver& observer,
-                              const Localizer& strings = Localizer()) {
+                              const Localizer& strings = Localizer(), int progressMaximum = 100) {
         if (options.outputPath.isEmpty()) options.outputPath = path("out.csv");
-        const auto lookup = makeDirectoryLookup(*m_connection, m_tables);
-        ExportRun run({m_tables, *lookup, strings, logPath(), "brindle"}, std::move(options));
+        const auto lookup = makeDirectoryLookup(*m_connection, m_tables, testing::readerUnderTest());
+        ExportEnvironment environment{m_tables, *lookup, strings, logPath(), "brindle"};
+        environment.progressMaximum = progressMaximum;
+        ExportRun run(std::move(environment), std::move(options));
         return run.run(observer);
     }
 
     Result<ExportSummary> run(const QStringList& entries, Separator separator = Separator::Commas) {
         RecordingObserver observer;
-        return run(ExportOptions{{}, QuoteRule::WhenNeeded, separator, entries, 100}, observer);
+        return run(ExportOptions{{}, QuoteRule::WhenNeeded, separator, entries}, observer);
     }
 
 private:
@@ -156,9 +159,10 @@ private slots:
         host.subscribers()[1].withoutCallHandler();
         ExportFixture fixture(host);
         RecordingObserver observer;
-        QVERIFY(
-            fixture.run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}, 3}, observer)
-                .ok());
+        QVERIFY(fixture
+                    .run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer,
+                         Localizer(), 3)
+                    .ok());
         QCOMPARE(observer.values, QList<int>({1, 2, 3}));
     }
 
@@ -184,8 +188,8 @@ private slots:
         ExportFixture fixture(host);
         RecordingObserver observer;
         const QString output = fixture.path("no-such-folder/out.csv");
-        const auto summary = fixture.run(
-            ExportOptions{output, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}, 9}, observer);
+        const auto summary =
+            fixture.run(ExportOptions{output, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer);
         QVERIFY(!summary.ok());
         QVERIFY2(summary.error().message.contains(output), qPrintable(summary.error().message));
         QVERIFY(observer.values.isEmpty());
@@ -202,9 +206,8 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") > 0);
         old.close();
         RecordingObserver observer(2);
-        QVERIFY(
-            !fixture.run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}, 9}, observer)
-                 .ok());
+        QVERIFY(!fixture.run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer)
+                     .ok());
         QVERIFY(!QFile::exists(fixture.path("out.csv")));
         QCOMPARE(QDir(fixture.path(".")).entryList({"out.csv*"}, QDir::Files), QStringList());
         QVERIFY(contents(fixture.logPath()).contains("(error) the export was stopped"));
@@ -251,8 +254,7 @@ private slots:
         writeFile(fixture.logPath(), "yesterday's log\r\n");
         RecordingObserver observer;
         const auto summary = fixture.run(
-            ExportOptions{fixture.logPath(), QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}, 9},
-            observer);
+            ExportOptions{fixture.logPath(), QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer);
         QVERIFY(!summary.ok());
         QVERIFY2(summary.error().message.contains("is the error log"), qPrintable(summary.error().message));
         QCOMPARE(contents(fixture.logPath()), QByteArray("yesterday's log\r\n"));
@@ -306,10 +308,10 @@ private slots:
         Localizer strings;
         strings.setLanguagePack(std::make_unique<SameLabelPack>());
         RecordingObserver observer;
-        QVERIFY(fixture
-                    .run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Name"}, 9}, observer,
-                         strings)
-                    .ok());
+        QVERIFY(
+            fixture
+                .run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Name"}}, observer, strings)
+                .ok());
         QCOMPARE(contents(fixture.path("out.csv")), QByteArray("ALIAS,FIRST_NAME\r\njsmith,Jsmith\r\n"));
     }
 };

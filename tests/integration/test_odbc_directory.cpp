@@ -67,7 +67,6 @@ Exported exportOf(CachedTables& tables, DirectoryLookup& lookup, const QString& 
     ExportOptions options;
     options.outputPath = folder + "/out.csv";
     for (const DataItem& item : dataItems()) options.selectedEntries << strings.builtInText(item.labelId);
-    options.progressMaximum = 10;
     ExportRun run({tables, lookup, strings, folder + "/log.txt", "brindle"}, options);
     NoObserver observer;
     if (!run.run(observer)) return {};

@@ -5,6 +5,7 @@
 #include "localize/localizer.h"
 #include "startup/startup.h"
 #include "support/recording_notifier.h"
+#include "support/run_config.h"
 
 using namespace brindle;
 using brindle::fixture::HostBuilder;
@@ -85,11 +86,10 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir folder;
         QVERIFY(hostWith(change).write(folder.path()).ok());
-        qputenv("BRINDLE_HOST", folder.path().toUtf8());
         testing::RecordingNotifier notifier;
         Localizer strings(&notifier);
 
-        const StartupOutcome outcome = runStartup(strings, notifier);
+        const StartupOutcome outcome = runStartup(testing::runConfigFor(folder.path()), strings, notifier);
         QVERIFY(!outcome.session);
         QVERIFY(outcome.refusal.has_value());
         QCOMPARE(outcome.refusal->reason, reason);
@@ -99,9 +99,9 @@ private slots:
     void namesTheLineOfAMalformedRegistry() {
         QTemporaryDir folder;
         QVERIFY(hostWith(HostChange::None).registryText("not a registry\r\n").write(folder.path()).ok());
-        qputenv("BRINDLE_HOST", folder.path().toUtf8());
         testing::RecordingNotifier notifier;
-        const StartupOutcome outcome = runStartup(Localizer(&notifier), notifier);
+        const Localizer strings(&notifier);
+        const StartupOutcome outcome = runStartup(testing::runConfigFor(folder.path()), strings, notifier);
         QVERIFY(outcome.refusal.has_value());
         QCOMPARE(outcome.refusal->reason, StartupRefusal::Reason::BadRegistry);
         QVERIFY2(outcome.refusal->message.contains("line 1"), qPrintable(outcome.refusal->message));
@@ -110,9 +110,9 @@ private slots:
     void goodStartOpensTablesAndCountsSubscribers() {
         QTemporaryDir folder;
         QVERIFY(hostWith(HostChange::None).write(folder.path()).ok());
-        qputenv("BRINDLE_HOST", folder.path().toUtf8());
         testing::RecordingNotifier notifier;
-        const StartupOutcome outcome = runStartup(Localizer(&notifier), notifier);
+        const Localizer strings(&notifier);
+        const StartupOutcome outcome = runStartup(testing::runConfigFor(folder.path()), strings, notifier);
         QVERIFY(!outcome.refusal.has_value());
         QVERIFY(outcome.session->tables.isOpen());
         QCOMPARE(outcome.session->subscriberCount, 2);
@@ -123,12 +123,11 @@ private slots:
     void secondStartOnTheSameHostIsRefusedSilently() {
         QTemporaryDir folder;
         QVERIFY(hostWith(HostChange::None).write(folder.path()).ok());
-        qputenv("BRINDLE_HOST", folder.path().toUtf8());
         testing::RecordingNotifier notifier;
         Localizer strings(&notifier);
-        const StartupOutcome first = runStartup(strings, notifier);
+        const StartupOutcome first = runStartup(testing::runConfigFor(folder.path()), strings, notifier);
         QVERIFY(first.session);
-        const StartupOutcome second = runStartup(strings, notifier);
+        const StartupOutcome second = runStartup(testing::runConfigFor(folder.path()), strings, notifier);
         QVERIFY(second.refusal.has_value());
         QCOMPARE(second.refusal->reason, StartupRefusal::Reason::SecondCopy);
         QVERIFY(second.refusal->message.isEmpty());

@@ -10,6 +10,7 @@
 #include "export/export_run.h"
 #include "localize/localizer.h"
 #include "support/delimited_reader.h"
+#include "support/run_config.h"
 
 namespace brindle::testing {
 
@@ -74,8 +75,8 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     if (!connection) return connection.error();
     CachedTables tables;
     if (auto opened = tables.OpenDirectoryTables(*connection.value()); !opened) return opened.error();
-    // The reader BRINDLE_LOOKUPS names: every column test runs under both.
-    const auto readers = makeDirectoryLookup(*connection.value(), tables);
+    // Every column test runs under both readers.
+    const auto readers = makeDirectoryLookup(*connection.value(), tables, readerUnderTest());
     FailingLookup lookup(*readers, setup.failingView);
     Localizer strings;
     InstallPathSource installPath = setup.installPath;
@@ -89,10 +90,17 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     if (setup.prepare) setup.prepare(outputFolder);
     const QString outputPath = outputFolder + QLatin1Char('/') + setup.outputName;
     const QString logPath = folder.filePath(QStringLiteral("errors.log"));
-    ExportRun run(
-        ExportEnvironment{
-            tables, lookup, strings, logPath, QStringLiteral("brindle"), {}, installPath, setup.notifier},
-        ExportOptions{outputPath, QuoteRule::WhenNeeded, Separator::Commas, entries, 100});
+    ExportRun run(ExportEnvironment{tables,
+                                    lookup,
+                                    strings,
+                                    logPath,
+                                    QStringLiteral("brindle"),
+                                    {},
+                                    installPath,
+                                    setup.notifier,
+                                    {},
+                                    100},
+                  ExportOptions{outputPath, QuoteRule::WhenNeeded, Separator::Commas, entries});
     QuietObserver observer;
     if (auto summary = run.run(observer); !summary) return summary.error();
 

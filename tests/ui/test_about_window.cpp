@@ -18,6 +18,7 @@
 #include "localize/languages.h"
 #include "localize/localizer.h"
 #include "support/recording_notifier.h"
+#include "support/run_config.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
 
@@ -59,6 +60,8 @@ private:
     QTemporaryDir m_host;
     QTemporaryDir m_home;
 
+    RunConfig config() const { return testing::runConfigFor(m_host.path(), m_home.path()); }
+
     // A loaded main window, its About window, and the program's languages.
     struct Program {
         testing::RecordingNotifier notifier;
@@ -68,11 +71,11 @@ private:
         std::unique_ptr<FrmMain> window;
         FrmAbout* about = nullptr;
 
-        Program(const QStringList& packs, int userDefault) {
+        Program(const RunConfig& config, const QStringList& packs, int userDefault) {
             putPacks(folder, packs);
             languages =
                 std::make_unique<Languages>(strings, folder.path(), "brindle", userDefault, loadLanguagePack);
-            window = std::make_unique<FrmMain>(strings, notifier);
+            window = std::make_unique<FrmMain>(config, strings, notifier);
             window->setLanguages(languages.get());
             if (!window->Form_Load()) qFatal("the main window did not load");
             about = new FrmAbout(strings, *languages, window.get());
@@ -93,8 +96,6 @@ private slots:
         host.subscriber("jsmith");
         host.subscriber("akim");
         QVERIFY(host.write(m_host.path()).ok());
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
-        qputenv("HOME", m_home.path().toUtf8());
     }
 
     void listsThePacksWithTheirNamesAndTags_data() {
@@ -113,13 +114,13 @@ private slots:
         using Menu = QList<std::pair<QString, QString>>;
         QFETCH(QStringList, packs);
         QFETCH(Menu, expected);
-        Program program(packs, 1033);
+        Program program(config(), packs, 1033);
         QCOMPARE(program.menu(), expected);
         QCOMPARE(program.about->findChild<QLabel*>("lblVersion")->text(), QString(" 1.0 Build 0"));
     }
 
     void theOnlyEntryOfOnePackSwitchesToEnglish() {
-        Program program({"DEU"}, 1031);
+        Program program(config(), {"DEU"}, 1031);
         QCOMPARE(program.window->findChild<QPushButton*>("cmdExit")->text(), QString("Exit"));
         QCOMPARE(program.strings.myLoadResString(19), packText("DEU", 19));
         program.about->mnuLanguageList_Click(0);
@@ -129,7 +130,7 @@ private slots:
     }
 
     void switchingToGermanRecaptionsEveryOpenWindow() {
-        Program program({"DEU", "FRA"}, 1033);
+        Program program(config(), {"DEU", "FRA"}, 1033);
         program.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(program.window.get()));
         program.about->mnuLanguageList_Click(0);
@@ -149,7 +150,7 @@ private slots:
 
     // The list keeps the texts it was filled with; an entry whose label changed matches no item.
     void afterASwitchEntriesWhoseLabelChangedExportNothing() {
-        Program program({"DEU", "FRA"}, 1033);
+        Program program(config(), {"DEU", "FRA"}, 1033);
         program.about->mnuLanguageList_Click(0);
         auto* list = program.window->findChild<QListWidget*>("lstDataItems");
         QCOMPARE(list->item(1)->text(), QString("First Name"));
@@ -165,7 +166,7 @@ private slots:
     }
 
     void theUsersJapaneseGivesEveryOpenWindowItsFont() {
-        Program program({"DEU", "FRA"}, 1041);
+        Program program(config(), {"DEU", "FRA"}, 1041);
         const QString family = languageFontFamily(1041);
         for (QWidget* form :
              {static_cast<QWidget*>(program.window.get()), static_cast<QWidget*>(program.about)}) {
@@ -182,9 +183,7 @@ private slots:
         HostBuilder builder;
         fixture::generateSample(builder, 3000, 5);
         QVERIFY(builder.write(bigHost.path()).ok());
-        qputenv("BRINDLE_HOST", bigHost.path().toUtf8());
-        Program program({"DEU", "FRA"}, 1033);
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        Program program(testing::runConfigFor(bigHost.path(), m_home.path()), {"DEU", "FRA"}, 1033);
         auto* about = program.window->findChild<QAction*>("About");
         QVERIFY(about->isEnabled());
         auto* list = program.window->findChild<QListWidget*>("lstDataItems");

@@ -15,6 +15,7 @@
 #include "hostbuilder/sample_host.h"
 #include "localize/localizer.h"
 #include "support/recording_notifier.h"
+#include "support/run_config.h"
 #include "ui/frm_main.h"
 
 using namespace brindle;
@@ -64,8 +65,10 @@ private:
     QTemporaryDir m_home;
 
     // Each window holds the host's single-copy lock; only one lives at a time here.
-    std::unique_ptr<FrmMain> startWindow(testing::RecordingNotifier& notifier, Localizer& strings) {
-        auto window = std::make_unique<FrmMain>(strings, notifier);
+    std::unique_ptr<FrmMain> startWindow(testing::RecordingNotifier& notifier, Localizer& strings,
+                                         const QString& host = {}) {
+        auto window = std::make_unique<FrmMain>(
+            testing::runConfigFor(host.isEmpty() ? m_host.path() : host, m_home.path()), strings, notifier);
         if (!window->Form_Load()) return nullptr;
         return window;
     }
@@ -77,8 +80,6 @@ private slots:
         host.subscriber("akim");
         host.subscriber("nocos").set("COSObjectID", "missing-cos");
         QVERIFY(host.write(m_host.path()).ok());
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
-        qputenv("HOME", m_home.path().toUtf8());
     }
 
     void showsCountAndTheThirtyOneItemsAfterStartUp() {
@@ -117,7 +118,7 @@ private slots:
         QFETCH(QRect, geometry);
         testing::RecordingNotifier notifier;
         Localizer strings(&notifier);
-        FrmMain window(strings, notifier);
+        FrmMain window(testing::runConfigFor(m_host.path(), m_home.path()), strings, notifier);
         auto* control = window.findChild<QWidget*>(name);
         QVERIFY(control);
         QCOMPARE(control->geometry(), geometry);
@@ -156,11 +157,9 @@ private slots:
     void reportsNoErrorsWithThreeBlanksBeforeTheCount() {
         QTemporaryDir emptyHost;
         QVERIFY(HostBuilder().write(emptyHost.path()).ok());
-        qputenv("BRINDLE_HOST", emptyHost.path().toUtf8());
         testing::RecordingNotifier notifier;
         Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings);
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        auto window = startWindow(notifier, strings, emptyHost.path());
         QVERIFY(window);
         QCOMPARE(window->findChild<QLabel*>("lblSubscriberCount")->text(), QStringLiteral("0"));
         window->findChild<QListWidget*>("lstDataItems")->item(3)->setSelected(true);
@@ -180,11 +179,9 @@ private slots:
         HostBuilder builder;
         fixture::generateSample(builder, 3000, 5);
         QVERIFY(builder.write(bigHost.path()).ok());
-        qputenv("BRINDLE_HOST", bigHost.path().toUtf8());
         testing::RecordingNotifier notifier;
         Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings);
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        auto window = startWindow(notifier, strings, bigHost.path());
         QVERIFY(window);
         auto* list = window->findChild<QListWidget*>("lstDataItems");
         for (int row = 0; row < 16; ++row) list->item(row)->setSelected(true);

@@ -35,10 +35,7 @@ public:
             }
         });
     }
-    QString homePage() const {
-        return QStringLiteral("http://127.0.0.1:%1/Applications/Qvr/Brindle/Brindle.html")
-            .arg(m_server.serverPort());
-    }
+    QString site() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
 
 private:
     QTcpServer m_server;
@@ -96,10 +93,8 @@ private slots:
         QFETCH(QByteArray, listVersion);
         QFETCH(QStringList, pictures);
         ListServer server(listVersion);
-        UpdateCheckOptions options;
-        options.homePage = listVersion.isEmpty()
-                               ? QStringLiteral("http://127.0.0.1:1/Applications/Qvr/Brindle/Brindle.html")
-                               : server.homePage();
+        UpdateCheckOptions options = UpdateCheckOptions::forSite(
+            listVersion.isEmpty() ? QStringLiteral("http://127.0.0.1:1") : server.site());
         options.ownVersion = QStringLiteral("1.2.45");
         options.timeout = 2s;
         GrabbingNotifier notifier(pictures);

@@ -21,6 +21,7 @@
 #include "hostbuilder/sample_host.h"
 #include "localize/localizer.h"
 #include "support/recording_notifier.h"
+#include "support/run_config.h"
 #include "ui/frm_main.h"
 
 using namespace brindle;
@@ -47,11 +48,13 @@ private:
     QTemporaryDir m_host;
     QTemporaryDir m_home;
 
+    RunConfig config() const { return testing::runConfigFor(m_host.path(), m_home.path()); }
+
     struct Window {
         testing::RecordingNotifier notifier{true};
         Localizer strings{&notifier};
-        FrmMain frm{strings, notifier};
-        Window() {
+        FrmMain frm;
+        explicit Window(const RunConfig& config) : frm(config, strings, notifier) {
             if (!frm.Form_Load()) qFatal("the main window did not load");
         }
         template <typename T>
@@ -65,8 +68,6 @@ private slots:
         HostBuilder host;
         for (const char* alias : {"jsmith", "akim", "lee"}) host.subscriber(alias);
         QVERIFY(host.write(m_host.path()).ok());
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
-        qputenv("HOME", m_home.path().toUtf8());
     }
 
     void browseTakesOnlyANameThatCanBeWritten_data() {
@@ -88,7 +89,7 @@ private slots:
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.write("yesterday\r\n");
         existing.close();
-        Window window;
+        Window window(config());
         auto* path = window.find<QLineEdit>("txtOutputPath");
         const QString before = path->text();
         QString asked;
@@ -108,7 +109,7 @@ private slots:
     }
 
     void keepsItsWidthAndGivesTheListEveryExtraLine() {
-        Window window;
+        Window window(config());
         window.frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
         window.frm.resize(100, 100);
@@ -134,7 +135,7 @@ private slots:
     }
 
     void maximizingGivesATallNormalWindowAtTheTopLeft() {
-        Window window;
+        Window window(config());
         window.frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
         window.frm.showMaximized();
@@ -145,7 +146,7 @@ private slots:
     }
 
     void aLanguageSwitchReadsTheCountAgain() {
-        Window window;
+        Window window(config());
         auto* count = window.find<QLabel>("lblSubscriberCount");
         QCOMPARE(count->text(), QString("3"));
         window.frm.frmMain_Auto_Init();
@@ -159,9 +160,7 @@ private slots:
     void anEmptySubscriberViewDisablesStartAfterASwitch() {
         QTemporaryDir empty;
         QVERIFY(HostBuilder().write(empty.path()).ok());
-        qputenv("BRINDLE_HOST", empty.path().toUtf8());
-        Window window;
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        Window window(testing::runConfigFor(empty.path(), m_home.path()));
         window.frm.show();
         window.frm.frmMain_Auto_Init();
         QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), QString(" 0"));
@@ -173,9 +172,7 @@ private slots:
         HostBuilder builder;
         fixture::generateSample(builder, 1500, 3);
         QVERIFY(builder.write(bigHost.path()).ok());
-        qputenv("BRINDLE_HOST", bigHost.path().toUtf8());
-        Window window;
-        qputenv("BRINDLE_HOST", m_host.path().toUtf8());
+        Window window(testing::runConfigFor(bigHost.path(), m_home.path()));
         window.find<QListWidget>("lstDataItems")->item(0)->setSelected(true);
         const QString output = m_home.filePath("locked.csv");
         window.find<QLineEdit>("txtOutputPath")->setText(output);
@@ -204,9 +201,9 @@ private slots:
         qint64 took = 0;
         int ticks = 0;
         {
-            qputenv("BRINDLE_DB_TIMEOUT", "30");
-            Window window;
-            qunsetenv("BRINDLE_DB_TIMEOUT");
+            RunConfig waiting = config();
+            waiting.directoryTimeoutSeconds = 30;
+            Window window(waiting);
             QListWidget* items = window.find<QListWidget>("lstDataItems");
             for (int row = 0; row < items->count(); ++row) items->item(row)->setSelected(true);
             window.find<QLineEdit>("txtOutputPath")->setText(output);

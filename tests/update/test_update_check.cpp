@@ -286,10 +286,8 @@ private slots:
         const QByteArray newer = QByteArray::number(kVersionMajor + 1) + ".0.0";
         for (const QByteArray& version : {own, newer}) {
             CannedServer server(ok(listWith(version)));
-            qputenv("BRINDLE_TOOLS_SITE", server.site().toUtf8());
             RecordingNotifier notifier;
-            checkForUpdatedVersion_Foreground(notifier, {});
-            qunsetenv("BRINDLE_TOOLS_SITE");
+            checkForUpdatedVersion_Foreground(UpdateCheckOptions::forSite(server.site()), notifier, {});
             QCOMPARE(notifier.messages, version == own ? QStringList{kUpToDate} : QStringList());
             QCOMPARE(notifier.questions.size(), version == own ? 0 : 1);
         }

@@ -41,10 +41,12 @@ constexpr HandlerJump kTransfer{QLatin1StringView("Set to attempt to ring phone"
                                 QLatin1StringView("Ring phone for: ")};
 
 void reportFailure(ColumnContext& context, const Error& error) {
-    context.reportToUser(
+    const QString text =
         QStringLiteral("(error):%1 (%2) in procedure strConstructActionString of Form frmMain")
             .arg(error.number)
-            .arg(error.message));
+            .arg(error.message);
+    context.WriteLogLine(text);
+    context.showToUser(text);
 }
 
 // The one row of a view with this id, standing on it; nothing when the look-up fails
@@ -99,9 +101,10 @@ QString conversationText(ColumnContext& context, const QString& conversation, co
         return namedHandler(context, views::kInterviewHandler, targetId,
                             QStringLiteral("Send to interviewer: "));
     }
-    context.reportToUser(
-        QStringLiteral("Error in ConstructActionSTring function.  Illegal conversation name:") +
-        conversation);
+    const QString text =
+        QStringLiteral("Error in ConstructActionSTring function.  Illegal conversation name:") + conversation;
+    context.WriteLogLine(QStringLiteral("(error) ") + text);
+    context.showToUser(text);
     return kError;
 }
 

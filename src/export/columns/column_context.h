@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -39,17 +40,18 @@ public:
     virtual std::optional<QString> holderOfCopyName(const QString& fileName) const = 0;
     virtual void claimCopyName(const QString& fileName) = 0;
 
-    // The local offset from UTC in force when the run began, applied alike to every stored
-    // time of the run, whatever its season.
+    // The run's one "now", taken when it began (UTC), and the local offset from UTC in force
+    // then, applied alike to every stored time of the run, whatever its season.
+    virtual const QDateTime& startedUtc() const = 0;
     virtual int localOffsetSeconds() const = 0;
 
     virtual void AppendField(const QString& value) = 0;
     virtual void WriteLogLine(const QString& text) = 0;
 
     // A message the system shows its user where the run meets it (an illegal conversation
-    // name, say). Written to the log every time, as an "(error)" line; shown in the window
-    // once per distinct text in a run; never waited for on a command line.
-    virtual void reportToUser(const QString& text) = 0;
+    // name, say), besides the log line the producer writes for it: shown in the window once
+    // per distinct text in a run; never shown or waited for on a command line.
+    virtual void showToUser(const QString& text) = 0;
 
     // Logs a failure the producer met and then goes on from, as "(error) in export.
     // Description=..., Source=..., Number= N".

@@ -26,7 +26,7 @@ QString enabledText(ColumnContext& context, const Recordset& greeting) {
             QStringLiteral("(error) %1 \"%2\" is not a time").arg(kField.toString(), expires.toString()));
         return QString();
     }
-    return QDateTime::currentDateTimeUtc() < *expiresUtc ? QStringLiteral("1") : QStringLiteral("0");
+    return context.startedUtc() < *expiresUtc ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 }  // namespace

@@ -9,9 +9,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "export/directory/make_lookup.h"
-#include "platform/host_folder.h"
-
 namespace brindle {
 
 namespace {
@@ -23,8 +20,6 @@ QString nextConnectionName() {
     return QStringLiteral("brindle-directory-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-constexpr int kConnectTimeout = 15;
-constexpr int kRunTimeout = 60;
 // Added to a time-out the driver keeps itself, so that its own words say what happened.
 constexpr auto kDriverGrace = 5s;
 
@@ -95,14 +90,10 @@ QString DirectoryConnection::odbcConnectionString(const QString& given, bool who
     return extended + QStringLiteral("UseDeclareFetch=1;Fetch=10000");
 }
 
-int DirectoryConnection::timeoutSeconds(int fallback) {
-    bool ok = false;
-    const int seconds = qEnvironmentVariableIntValue("BRINDLE_DB_TIMEOUT", &ok);
-    return ok && seconds > 0 ? seconds : fallback;
-}
-
-DirectoryConnection::DirectoryConnection(QString messageStoreMailboxView)
-    : m_link(std::make_shared<Link>()), m_messageStoreMailboxView(std::move(messageStoreMailboxView)) {}
+DirectoryConnection::DirectoryConnection(QString messageStoreMailboxView, DirectoryTimeouts timeouts)
+    : m_link(std::make_shared<Link>()),
+      m_messageStoreMailboxView(std::move(messageStoreMailboxView)),
+      m_timeouts(timeouts) {}
 
 DirectoryConnection::~DirectoryConnection() {
     m_thread.finish([link = m_link] {
@@ -114,9 +105,8 @@ DirectoryConnection::~DirectoryConnection() {
 
 Result<void> DirectoryConnection::connect(std::function<Result<void>(Link&)> open) {
     auto opened = std::make_shared<Result<void>>();
-    const int seconds = timeoutSeconds(kConnectTimeout);
-    if (auto waited =
-            m_thread.run([link = m_link, opened, open] { *opened = open(*link); }, waitFor(seconds));
+    if (auto waited = m_thread.run([link = m_link, opened, open] { *opened = open(*link); },
+                                   waitFor(m_timeouts.connectSeconds));
         !waited) {
         return waited.error();
     }
@@ -126,7 +116,7 @@ Result<void> DirectoryConnection::connect(std::function<Result<void>(Link&)> ope
 Result<Recordset> DirectoryConnection::onThread(Work work, const QString& sql) {
     auto rows = std::make_shared<Result<Recordset>>(Error{});
     if (auto waited = m_thread.run([link = m_link, rows, work] { *rows = work(*link); },
-                                   waitFor(timeoutSeconds(kRunTimeout)));
+                                   waitFor(m_timeouts.statementSeconds));
         !waited) {
         Error failure = waited.error();
         failure.source = sql;
@@ -135,22 +125,16 @@ Result<Recordset> DirectoryConnection::onThread(Work work, const QString& sql) {
     return std::move(*rows);
 }
 
-Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::open(const HostFolder& host) {
-    const QString odbc = qEnvironmentVariable("BRINDLE_DIRECTORY");
-    if (!odbc.isEmpty()) return openOdbc(odbc, !lookupsRunPerStatement());
-    return openSqlite(host.directoryDatabasePath(), host.messageStorePath());
-}
-
-Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openSqlite(
-    const QString& directoryPath, const QString& messageStorePath) {
+Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openSqlite(const QString& directoryPath,
+                                                                             const QString& messageStorePath,
+                                                                             DirectoryTimeouts timeouts) {
     // Read-only also keeps SQLite from creating an empty database where none exists.
     if (!QFileInfo(directoryPath).isFile()) {
         return Error{QStringLiteral("The directory database %1 does not exist.").arg(directoryPath)};
     }
     std::unique_ptr<DirectoryConnection> connection(
-        new DirectoryConnection(QStringLiteral("HalvernMbxDB1.vw_mailbox")));
-    // The busy wait is how long a run waits for a writer that holds the database locked.
-    const int busyMilliseconds = timeoutSeconds(kRunTimeout) * 1000;
+        new DirectoryConnection(QStringLiteral("HalvernMbxDB1.vw_mailbox"), timeouts));
+    const int busyMilliseconds = timeouts.statementSeconds * 1000;
     auto opened = connection->connect([=](Link& link) -> Result<void> {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), link.connectionName);
         db.setDatabaseName(directoryPath);
@@ -173,12 +157,13 @@ Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openSqlite(
 }
 
 Result<std::unique_ptr<DirectoryConnection>> DirectoryConnection::openOdbc(const QString& connectionString,
-                                                                           bool wholeViews) {
+                                                                           bool wholeViews,
+                                                                           DirectoryTimeouts timeouts) {
     std::unique_ptr<DirectoryConnection> connection(
-        new DirectoryConnection(QStringLiteral("HalvernMbxDB1.vw_mailbox")));
+        new DirectoryConnection(QStringLiteral("HalvernMbxDB1.vw_mailbox"), timeouts));
     const QString options = QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
-                                .arg(timeoutSeconds(kConnectTimeout))
-                                .arg(timeoutSeconds(kRunTimeout));
+                                .arg(timeouts.connectSeconds)
+                                .arg(timeouts.statementSeconds);
     auto server = std::make_shared<QSqlDriver::DbmsType>(QSqlDriver::UnknownDbms);
     auto opened = connection->connect([=](Link& link) -> Result<void> {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), link.connectionName);

@@ -12,29 +12,35 @@
 
 namespace brindle {
 
-class HostFolder;
+// How long to wait for the directory, in seconds.
+struct DirectoryTimeouts {
+    int connectSeconds = 15;
+    int statementSeconds = 60;  // also how long SQLite waits for a writer holding a lock
 
-// The one connection to the host's directory database. By default the host folder's SQLite
-// database, opened read-only, with the message store attached as HalvernMbxDB1; when
-// BRINDLE_DIRECTORY is set, that ODBC connection string instead (any ODBC driver).
-// Every statement is a fixed text with ? placeholders; values only ever arrive bound.
+    static DirectoryTimeouts allOf(int seconds) { return {seconds, seconds}; }
+};
+
+// The one connection to the host's directory database: the host folder's SQLite database,
+// opened read-only, with the message store attached as HalvernMbxDB1, or an ODBC connection
+// string (any ODBC driver). Every statement is a fixed text with ? placeholders; values only
+// ever arrive bound.
 //
-// The connection lives on a DirectoryThread. A statement that gives no sign of life for the
-// run's time-out (BRINDLE_DB_TIMEOUT, 60 s by default, and a little more so that a driver's own
-// time-out speaks first) is abandoned with a fatal Error, as is one a wait scope stops; the
-// connection then refuses every later statement with the same Error.
+// The connection lives on a DirectoryThread. A statement that gives no sign of life for its
+// time-out (and a little more, so that a driver's own time-out speaks first) is abandoned with
+// a fatal Error, as is one a wait scope stops; the connection then refuses every later
+// statement with the same Error.
 class DirectoryConnection {
 public:
     ~DirectoryConnection();
     DirectoryConnection(const DirectoryConnection&) = delete;
     DirectoryConnection& operator=(const DirectoryConnection&) = delete;
 
-    // Opens what BRINDLE_DIRECTORY names, or else the host folder's databases.
-    static Result<std::unique_ptr<DirectoryConnection>> open(const HostFolder& host);
     static Result<std::unique_ptr<DirectoryConnection>> openSqlite(const QString& directoryPath,
-                                                                   const QString& messageStorePath);
+                                                                   const QString& messageStorePath,
+                                                                   DirectoryTimeouts timeouts = {});
     static Result<std::unique_ptr<DirectoryConnection>> openOdbc(const QString& connectionString,
-                                                                 bool wholeViews = true);
+                                                                 bool wholeViews = true,
+                                                                 DirectoryTimeouts timeouts = {});
 
     // Runs one statement and fetches all its rows.
     Result<Recordset> select(const QString& sql, const QVariantList& boundValues = {});
@@ -49,10 +55,6 @@ public:
     // sets UseDeclareFetch itself is left as it is.
     static QString odbcConnectionString(const QString& given, bool wholeViews);
 
-    // How long to wait for the directory, in seconds: BRINDLE_DB_TIMEOUT when set, else
-    // `fallback` (15 to connect, 60 for a run's statements).
-    static int timeoutSeconds(int fallback);
-
     // How the message store's mailbox view is named from this connection.
     const QString& messageStoreMailboxView() const { return m_messageStoreMailboxView; }
 
@@ -60,13 +62,14 @@ private:
     struct Link;
     using Work = std::function<Result<Recordset>(Link&)>;
 
-    explicit DirectoryConnection(QString messageStoreMailboxView);
+    DirectoryConnection(QString messageStoreMailboxView, DirectoryTimeouts timeouts);
     Result<void> connect(std::function<Result<void>(Link&)> open);
     Result<Recordset> onThread(Work work, const QString& sql);
 
     std::shared_ptr<Link> m_link;
     DirectoryThread m_thread;
     QString m_messageStoreMailboxView;
+    DirectoryTimeouts m_timeouts;
 };
 
 }  // namespace brindle

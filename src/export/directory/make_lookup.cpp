@@ -5,14 +5,9 @@
 
 namespace brindle {
 
-bool lookupsRunPerStatement() {
-    return qEnvironmentVariable("BRINDLE_LOOKUPS") == QLatin1String("per-statement");
-}
-
-std::unique_ptr<DirectoryLookup> makeDirectoryLookup(DirectoryConnection& connection, CachedTables& tables) {
-    if (lookupsRunPerStatement()) {
-        return std::make_unique<QueryLookup>(connection);
-    }
+std::unique_ptr<DirectoryLookup> makeDirectoryLookup(DirectoryConnection& connection, CachedTables& tables,
+                                                     LookupReader reader) {
+    if (reader == LookupReader::PerStatement) return std::make_unique<QueryLookup>(connection);
     return std::make_unique<SetLookup>(connection, tables);
 }
 

@@ -9,11 +9,13 @@ namespace brindle {
 class CachedTables;
 class DirectoryConnection;
 
-// The look-ups of one run: the set-based reader, or, with BRINDLE_LOOKUPS=per-statement, one
-// bound statement per look-up (slower, kept to check the other against).
-std::unique_ptr<DirectoryLookup> makeDirectoryLookup(DirectoryConnection& connection, CachedTables& tables);
+// Which reader answers the producers' look-ups: every view read once per run (the default),
+// or one bound statement per look-up (slower, kept to check the other against). Both give the
+// same export.
+enum class LookupReader { SetBased, PerStatement };
 
-// Whether BRINDLE_LOOKUPS asks for one statement per look-up.
-bool lookupsRunPerStatement();
+// The look-ups of one run.
+std::unique_ptr<DirectoryLookup> makeDirectoryLookup(DirectoryConnection& connection, CachedTables& tables,
+                                                     LookupReader reader);
 
 }  // namespace brindle

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "ui/unattended/progress_display.h"
+#include "cli/progress_display.h"
 
 using brindle::ProgressDisplay;
 

@@ -221,9 +221,8 @@ private slots:
     void takesOverLocksThatNoProcessHolds() {
         QFETCH(QByteArray, contents);
         // The lock paths as the program sees them: this home, no runtime folder.
-        qputenv("HOME", QFile::encodeName(home()));
         qunsetenv("XDG_RUNTIME_DIR");
-        writeFile(brindle::SingleInstance::lockPath(m_host), contents);
+        writeFile(brindle::SingleInstance::lockPath(m_host, home()), contents);
         writeFile(logPath() + ".lock", contents);
         const ProcessOutcome outcome = runBrindle(environment(m_host), {"Alias", "/f:" + out("x.csv")});
         QCOMPARE(outcome.exitCode, 0);
@@ -273,9 +272,8 @@ private slots:
         window.start(brindleProgram(), {});
         QVERIFY(window.waitForStarted());
         // The single-copy lock appears during start-up, after the signal is being watched.
-        qputenv("HOME", QFile::encodeName(home()));
         qunsetenv("XDG_RUNTIME_DIR");
-        const QString lock = brindle::SingleInstance::lockPath(m_host);
+        const QString lock = brindle::SingleInstance::lockPath(m_host, home());
         for (int i = 0; i < 400 && !QFile::exists(lock); ++i) QTest::qWait(25);
         QVERIFY(QFile::exists(lock));
         QCOMPARE(::kill(static_cast<pid_t>(window.processId()), SIGTERM), 0);

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "ui/unattended/command_options.h"
+#include "cli/command_options.h"
 
 using namespace brindle;
 

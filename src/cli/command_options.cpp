@@ -1,4 +1,4 @@
-#include "ui/unattended/command_options.h"
+#include "cli/command_options.h"
 
 #include <QCommandLineParser>
 #include <utility>

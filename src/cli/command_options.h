@@ -2,9 +2,9 @@
 
 #include <QStringList>
 
+#include "cli/command_line.h"
 #include "export/field_writer.h"
 #include "platform/result.h"
-#include "ui/unattended/command_line.h"
 
 namespace brindle {
 

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "ui/unattended/command_line.h"
+#include "cli/command_line.h"
 
 using brindle::CommandLine;
 

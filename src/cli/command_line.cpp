@@ -1,4 +1,4 @@
-#include "ui/unattended/command_line.h"
+#include "cli/command_line.h"
 
 #include <QDir>
 

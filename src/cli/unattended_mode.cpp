@@ -1,4 +1,4 @@
-#include "ui/unattended/unattended_mode.h"
+#include "cli/unattended_mode.h"
 
 #include <unistd.h>
 
@@ -6,18 +6,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "cli/command_options.h"
+#include "cli/progress_display.h"
+#include "cli/stderr_notifier.h"
 #include "export/catalogue.h"
-#include "export/directory/make_lookup.h"
-#include "export/export_run.h"
+#include "export/export_options.h"
 #include "export/output_path.h"
 #include "localize/localizer.h"
 #include "platform/fixed_paths.h"
 #include "platform/stop_signals.h"
 #include "platform/version.h"
 #include "startup/startup.h"
-#include "ui/unattended/command_options.h"
-#include "ui/unattended/progress_display.h"
-#include "ui/unattended/stderr_notifier.h"
 
 namespace brindle {
 
@@ -107,7 +106,7 @@ bool answerInformationRequest(const QStringList& arguments, QTextStream& out) {
     return false;
 }
 
-int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+int runUnattended(const RunConfig& config, const QStringList& arguments, QTextStream& out, QTextStream& err) {
     StderrNotifier notifier(err);
     const Result<UnattendedRequest> request = parseUnattendedArguments(arguments);
     if (!request) {
@@ -126,7 +125,7 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
         notifier.inform(warning);
     }
 
-    StartupOutcome startup = runStartup(strings, notifier);
+    StartupOutcome startup = runStartup(config, strings, notifier);
     if (startup.refusal) {
         const StartupRefusal& refusal = *startup.refusal;
         if (!refusal.message.isEmpty()) notifier.inform(refusal.message);
@@ -135,7 +134,7 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
     }
     Session& session = *startup.session;
 
-    const QString path = QFileInfo(expandHome(*outputPath, homeFolder())).absoluteFilePath();
+    const QString path = QFileInfo(expandHome(*outputPath, config.homeFolder)).absoluteFilePath();
     // Before the folder is made: "/f:dir/" must not leave a folder behind.
     if (auto named = checkOutputFileName(*outputPath); !named) {
         notifier.inform(named.error().message);
@@ -151,16 +150,14 @@ int runUnattended(const QStringList& arguments, QTextStream& out, QTextStream& e
     options.separator = request->separator;
     options.quoting = request->quoting;
     options.selectedEntries = request->line.selectedEntries(entries);
-    options.progressMaximum = static_cast<int>(qMin<qint64>(session.subscriberCount, INT_MAX));
-    const auto lookup = makeDirectoryLookup(*session.directory, session.tables);
-    ExportRun run(session.exportEnvironment(*lookup, strings), options);
 
     std::optional<ProgressDisplay> display;
-    if (!request->quiet && ::isatty(STDERR_FILENO)) display.emplace(err, options.progressMaximum);
+    if (!request->quiet && ::isatty(STDERR_FILENO))
+        display.emplace(err, static_cast<int>(qMin<qint64>(session.subscriberCount, INT_MAX)));
     // Caught only from here on: until the run begins, a stop signal simply ends the program.
     stop_signals::install();
     CommandLineObserver observer(display ? &*display : nullptr);
-    const auto summary = run.run(observer);
+    const auto summary = session.runExport(options, observer);
     if (display) display->clear();
     if (!summary) {
         notifier.inform(summary.error().message);

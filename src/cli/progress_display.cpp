@@ -1,4 +1,4 @@
-#include "ui/unattended/progress_display.h"
+#include "cli/progress_display.h"
 
 #include <QElapsedTimer>
 #include <memory>
