@@ -1,27 +1,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "export/directory/cached_tables.h"
-#include "export/directory/directory_connection.h"
 #include "export/directory/make_lookup.h"
 #include "hostbuilder/host_builder.h"
+#include "support/opened_host.h"
 #include "support/run_config.h"
 
 using namespace brindle;
+using namespace brindle::testing;
 using brindle::fixture::HostBuilder;
 
-namespace {
-
-std::unique_ptr<DirectoryConnection> openHost(const HostBuilder& host, QTemporaryDir& folder) {
-    const auto written = host.write(folder.path());
-    if (!written) qFatal("%s", qPrintable(written.error().message));
-    auto connection = DirectoryConnection::openSqlite(folder.filePath("HalvernDirDB.db"),
-                                                      folder.filePath("HalvernMbxDB1.db"));
-    if (!connection) qFatal("%s", qPrintable(connection.error().message));
-    return std::move(connection).value();
-}
-
-}  // namespace
+// Opens the host, failing the test where it cannot.
+#define OPEN_HOST(opened, host, openTables)                                                 \
+    auto opened##Result = openHost(host, openTables);                                       \
+    QVERIFY2(opened##Result.ok(),                                                           \
+             qPrintable(opened##Result.ok() ? QString() : opened##Result.error().message)); \
+    OpenedHost& opened = *opened##Result.value()
 
 class DirectoryTest : public QObject {
     Q_OBJECT
@@ -31,11 +25,9 @@ private slots:
         HostBuilder host;
         host.subscriber("jsmith");
         host.subscriber("akim");
-        QTemporaryDir folder;
-        auto connection = openHost(host, folder);
-        CachedTables tables;
-        QVERIFY(tables.OpenDirectoryTables(*connection).ok());
-        QVERIFY(tables.OpenDirectoryTables(*connection).ok());
+        OPEN_HOST(opened, host, true);
+        CachedTables& tables = opened.tables;
+        QVERIFY(tables.OpenDirectoryTables(*opened.connection).ok());
         QVERIFY(tables.isOpen());
         QCOMPARE(tables.subscribers().RecordCount(), 2);
 
@@ -56,11 +48,8 @@ private slots:
         HostBuilder host;
         host.subscriber("empty").set("BillingID", QString(""));
         host.subscriber("null").set("BillingID", QVariant());
-        QTemporaryDir folder;
-        auto connection = openHost(host, folder);
-        CachedTables tables;
-        QVERIFY(tables.OpenDirectoryTables(*connection).ok());
-        Recordset& subscribers = tables.subscribers();
+        OPEN_HOST(opened, host, true);
+        Recordset& subscribers = opened.tables.subscribers();
         subscribers.MoveFirst();
         QVERIFY(subscribers.Find(u"Alias", QStringLiteral("empty")));
         const QVariant empty = subscribers.value(u"BillingID").value();
@@ -75,13 +64,11 @@ private slots:
         HostBuilder host;
         host.subscriber("jsmith");
         host.withoutView("vw_DTMFAccessID");
-        QTemporaryDir folder;
-        auto connection = openHost(host, folder);
-        CachedTables tables;
-        const auto opened = tables.OpenDirectoryTables(*connection);
-        QVERIFY(!opened.ok());
-        QVERIFY2(opened.error().message.contains("vw_DTMFAccessID"), qPrintable(opened.error().message));
-        QVERIFY(!tables.isOpen());
+        OPEN_HOST(opened, host, false);
+        const auto tables = opened.tables.OpenDirectoryTables(*opened.connection);
+        QVERIFY(!tables.ok());
+        QVERIFY2(tables.error().message.contains("vw_DTMFAccessID"), qPrintable(tables.error().message));
+        QVERIFY(!opened.tables.isOpen());
     }
 
     void lookUpBindsIdentifiersWithQuotes_data() {
@@ -98,10 +85,8 @@ private slots:
         HostBuilder host;
         host.subscriber("o'brien").set("ObjectID", "o'brien-id").alternateExtensions({"2001"});
         host.subscriber("plain").set("ObjectID", "plain-id");
-        QTemporaryDir folder;
-        auto connection = openHost(host, folder);
-        CachedTables none;
-        const auto lookup = makeDirectoryLookup(*connection, none, brindle::testing::readerUnderTest());
+        OPEN_HOST(opened, host, false);
+        const auto lookup = makeDirectoryLookup(*opened.connection, opened.tables, readerUnderTest());
         for (int repeat = 0; repeat < 2; ++repeat) {  // a statement or a view read once is used again
             const auto found = lookup->rows(views::kExtensionsOfSubscriber, wanted);
             QVERIFY2(found.ok(), found.ok() ? "" : qPrintable(found.error().message));

@@ -4,7 +4,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "export/columns/voice_name_columns.h"
 #include "hostbuilder/host_builder.h"
 #include "support/column_export.h"
 
@@ -24,6 +23,10 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+InstallPathSource installedAt(const QString& folder) {
+    return [folder]() -> Result<QString> { return folder + "/"; };
+}
+
 }  // namespace
 
 class VoiceNameColumnsTest : public QObject {
@@ -33,18 +36,6 @@ private:
     QTemporaryDir m_files;  // voice names outside any host: absolute ones, and a stream store of our own
 
 private slots:
-    void copiesTheVoiceNameUnderBothNames() {
-        HostBuilder host;
-        auto& rows = host.subscriber("jsmith").set("DTMFAccessID", "1234").set("VoiceName", "jsmith.wav");
-        rows.voiceFile = "jsmith.wav";
-        RUN_EXPORT(out, host, kBothItems);
-        QCOMPARE(out.lines.value(0), (QStringList{"jsmith_VOICE_NAME.WAV", "1234.WAV"}));
-        QCOMPARE(out.copies.keys(), (QStringList{"1234.WAV", "jsmith_VOICE_NAME.WAV"}));
-        QVERIFY(out.copies.first().startsWith("RIFF"));
-        QCOMPARE(out.copies.first(), out.copies.last());
-        QCOMPARE(out.logOf("jsmith"), QStringList());
-    }
-
     void findsTheFileWhereTheVoiceNameSays_data() {
         QTest::addColumn<QString>("voiceName");
         QTest::addColumn<QStringList>("expected");
@@ -63,9 +54,7 @@ private slots:
         writeFile(m_files.filePath("Streams/HalvernDirDb/sub/y.wav"), "relative");
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", voiceName);
-        const QString install = m_files.path() + "/";
-        RUN_EXPORT(out, host, kBothItems,
-                   {.installPath = [install]() -> Result<QString> { return install; }});
+        RUN_EXPORT(out, host, kBothItems, {.installPath = installedAt(m_files.path())});
         QCOMPARE(out.lines.value(0), expected);
         QCOMPARE(out.copies.size(), expected.first().isEmpty() ? 0 : 2);
         QCOMPARE(out.logOf("jsmith"), QStringList());
@@ -86,9 +75,7 @@ private slots:
         QFile::link(m_files.path(), store + "/linked");
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", voiceName);
-        const QString install = m_files.path() + "/";
-        RUN_EXPORT(out, host, kBothItems,
-                   {.installPath = [install]() -> Result<QString> { return install; }});
+        RUN_EXPORT(out, host, kBothItems, {.installPath = installedAt(m_files.path())});
         QCOMPARE(out.lines.value(0), emptyFields(2));
         QCOMPARE(out.copies.keys(), QStringList());
         const QStringList log = out.logOf("jsmith");
@@ -110,6 +97,10 @@ private slots:
                                  << QStringList{"___VOICE_NAME.WAV", "_.WAV"};
         QTest::addRow("control characters") << QVariant(QString("a\tb\x01")) << QVariant(QString("1\n2"))
                                             << QStringList{"a_b__VOICE_NAME.WAV", "1_2.WAV"};
+        QTest::addRow("ordinary names kept") << QVariant("zo\u00eb.j..x") << QVariant("...")
+                                             << QStringList{"zo\u00eb.j..x_VOICE_NAME.WAV", "....WAV"};
+        QTest::addRow("DEL") << QVariant("a\x7f") << QVariant("1")
+                             << QStringList{"a__VOICE_NAME.WAV", "1.WAV"};
         QTest::addRow("Null names copy nothing") << QVariant() << QVariant() << emptyFields(2);
         QTest::addRow("empty names copy nothing") << QVariant("") << QVariant("") << emptyFields(2);
     }
@@ -204,26 +195,6 @@ private slots:
         QCOMPARE(out.log.count(message), 1);
         QCOMPARE(out.logOf("jsmith"),
                  QStringList{"(error) " + message + "; voice names in the stream store are not copied"});
-    }
-
-    void safeFileNamePartKeepsOrdinaryNames_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::addRow("plain") << "jsmith"
-                               << "jsmith";
-        QTest::addRow("dots inside") << "j.smith..x"
-                                     << "j.smith..x";
-        QTest::addRow("unicode") << "zo\u00eb"
-                                 << "zo\u00eb";
-        QTest::addRow("DEL") << "a\x7f"
-                             << "a_";
-        QTest::addRow("three dots stay") << "..."
-                                         << "...";
-    }
-    void safeFileNamePartKeepsOrdinaryNames() {
-        QFETCH(QString, value);
-        QFETCH(QString, expected);
-        QCOMPARE(safeFileNamePart(value), expected);
     }
 };
 

@@ -31,10 +31,7 @@ public:
     }
 
 private:
-    Error failure() const {
-        return Error{QStringLiteral("Invalid object name '%1'.").arg(m_failingView), 208,
-                     QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers")};
-    }
+    Error failure() const { return failedLookUp(m_failingView); }
 
     DirectoryLookup& m_inner;
     QString m_failingView;
@@ -47,6 +44,11 @@ public:
 };
 
 }  // namespace
+
+Error failedLookUp(const QString& view) {
+    return Error{QStringLiteral("Invalid object name '%1'.").arg(view), 208,
+                 QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers")};
+}
 
 QStringList ExportOutput::logOf(const QString& alias) const {
     QStringList section;

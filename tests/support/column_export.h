@@ -43,6 +43,16 @@ struct ExportSetup {
 Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
                                const ExportSetup& setup = {});
 
+// The failure a look-up of the view named in ExportSetup::failingView answers with, and the
+// line a column logs for it.
+Error failedLookUp(const QString& view);
+inline QString failedLookUpLine(const QString& view) {
+    const Error error = failedLookUp(view);
+    return QStringLiteral("(error) in export. Description=%1, Source=%2, Number= %3")
+        .arg(error.message, error.source)
+        .arg(error.number);
+}
+
 inline QStringList emptyFields(int count) {
     return QStringList(count, QString());
 }

@@ -17,7 +17,6 @@ private slots:
         QTest::addColumn<Records>("records");
 
         const QChar comma(u','), tab(u'\t');
-        QTest::addRow("plain fields") << "a,b,c" << comma << Records{{"a", "b", "c"}};
         QTest::addRow("crlf record ends") << "a,b\r\nc,d\r\n" << comma << Records{{"a", "b"}, {"c", "d"}};
         QTest::addRow("lf record ends") << "a,b\nc,d\n" << comma << Records{{"a", "b"}, {"c", "d"}};
         QTest::addRow("no line end after last record") << "a\r\nb" << comma << Records{{"a"}, {"b"}};
@@ -27,10 +26,8 @@ private slots:
         QTest::addRow("empty text has no records") << "" << comma << Records{};
         QTest::addRow("quoted comma") << "\"a,b\",c" << comma << Records{{"a,b", "c"}};
         QTest::addRow("doubled quotes") << "\"say \"\"hi\"\"\"" << comma << Records{{"say \"hi\""}};
-        QTest::addRow("quoted empty") << "\"\",x" << comma << Records{{"", "x"}};
         QTest::addRow("quoted line end") << "\"one\r\ntwo\",3\r\n" << comma << Records{{"one\r\ntwo", "3"}};
         QTest::addRow("blanks kept") << "  a  , b" << comma << Records{{"  a  ", " b"}};
-        QTest::addRow("tab separator") << "a,b\tc" << tab << Records{{"a,b", "c"}};
         QTest::addRow("quoted tab") << "\"a\tb\"\tc" << tab << Records{{"a\tb", "c"}};
     }
     void readsRecords() {
@@ -57,7 +54,6 @@ private slots:
     void readsOneFieldPerLine_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("fields");
-        QTest::addRow("plain") << "A\r\nB\r\n" << QStringList{"A", "B"};
         QTest::addRow("commas are text") << "a,b\r\nc" << QStringList{"a,b", "c"};
         QTest::addRow("empty field in the middle") << "A\r\n\r\nB\r\n" << QStringList{"A", "", "B"};
         QTest::addRow("quoted line end") << "\"x\r\ny\"\r\nz\r\n" << QStringList{"x\r\ny", "z"};
