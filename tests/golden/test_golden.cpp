@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 #include "hostbuilder/host_builder.h"
 #include "hostbuilder/sample_host.h"
@@ -24,11 +25,12 @@ constexpr quint32 kSeed = 19;
 // saving would export other bytes in summer; half an hour shows minutes shifted too.
 constexpr const char* kTimeZone = "<+0530>-5:30";
 
-QString quoted(const QList<QByteArray>& lines, qsizetype index) {
+// Up to 100 bytes of line `index` from `from` on, with its line end and tabs visible.
+QString excerpt(const QList<QByteArray>& lines, qsizetype index, qsizetype from) {
     if (index >= lines.size()) return QStringLiteral("the end of the file");
-    QString text = QString::fromUtf8(lines[index].left(300));
+    QString text = QString::fromUtf8(lines[index].mid(from, 100));
     text.replace(u'\r', QLatin1String("\\r")).replace(u'\t', QLatin1String("\\t"));
-    return u'"' + text + u'"';
+    return (from > 0 ? QStringLiteral("\"...") : QStringLiteral("\"")) + text + u'"';
 }
 
 // Where `actual` first differs from `expected`; empty when they are the same.
@@ -36,11 +38,17 @@ QString firstDifference(const QByteArray& expected, const QByteArray& actual) {
     if (expected == actual) return {};
     const QList<QByteArray> want = expected.split('\n');
     const QList<QByteArray> got = actual.split('\n');
-    qsizetype line = 0;
-    while (line < want.size() && line < got.size() && want[line] == got[line]) ++line;
-    return QStringLiteral("line %1: expected %2, got %3")
+    const auto [wantLine, gotLine] = std::mismatch(want.begin(), want.end(), got.begin(), got.end());
+    const qsizetype line = wantLine - want.begin();
+    qsizetype column = 0;
+    if (wantLine != want.end() && gotLine != got.end())
+        column = std::mismatch(wantLine->begin(), wantLine->end(), gotLine->begin(), gotLine->end()).first -
+                 wantLine->begin();
+    const qsizetype from = qMax<qsizetype>(0, column - 40);
+    return QStringLiteral("line %1, byte %2: expected %3, got %4")
         .arg(line + 1)
-        .arg(quoted(want, line), quoted(got, line));
+        .arg(column + 1)
+        .arg(excerpt(want, line, from), excerpt(got, line, from));
 }
 
 // Every file in `folder` but the output, as "NAME SIZE" lines in name order.
