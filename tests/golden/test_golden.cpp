@@ -127,7 +127,10 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(QString, lookups);
         QFETCH(bool, odbc);
-        if (odbc && m_server.isEmpty()) QSKIP("BRINDLE_TEST_ODBC is not set: PostgreSQL is not installed");
+        if (odbc && m_server.isEmpty())
+            QSKIP(
+                "no PostgreSQL server: BRINDLE_TEST_ODBC is not set (scripts/with-postgres sets it where "
+                "PostgreSQL is installed)");
         QTemporaryDir run;
         QProcessEnvironment environment = brindleEnvironment(m_host, run.path());
         environment.insert("TZ", kTimeZone);
