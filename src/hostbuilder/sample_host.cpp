@@ -125,10 +125,11 @@ struct Generator {
         rows.credentials = {{4, chance(5) ? 1 : 0, time()}};
         rows.greetings.clear();
         for (const QString& type : kGreetingTypes) {
-            const int state = pick(3);  // standing, expired, expires later
+            // Standing, expired, expires later: fixed times, so that a host exports the same on any day.
+            const int state = pick(3);
             const QVariant expires = state == 0   ? QVariant()
                                      : state == 1 ? QVariant(QStringLiteral("2025-03-01 00:00:00"))
-                                                  : QVariant(QStringLiteral("2031-01-01 00:00:00"));
+                                                  : QVariant(QStringLiteral("2099-01-01 00:00:00"));
             rows.greetings.append({type, expires});
         }
         rows.menuEntries.clear();
@@ -186,8 +187,8 @@ struct Generator {
                         {QStringLiteral("MWI-%1").arg(n), QString::number(n) + extension, 0});
                 break;
             case 25:
-                rows.greetings[0][1] = QDateTime::currentDateTimeUtc().addSecs(3600).toString(
-                    QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                // The latest time a directory's date-time columns hold: active on any day.
+                rows.greetings[0][1] = QStringLiteral("9999-12-31 23:59:59");
                 break;
             case 27:
                 rows.greetings.removeIf(

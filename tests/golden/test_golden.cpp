@@ -1,0 +1,171 @@
+// The whole export of a small sample host with every item, byte for byte against the files in
+// tests/golden/expected: the output, the voice-name copies with their sizes, and the log. With
+// BRINDLE_GOLDEN_UPDATE=1 (scripts/golden-update) the first run of each set writes its files
+// instead, and the other runs are compared with what it wrote.
+#include <QDir>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+
+#include "hostbuilder/host_builder.h"
+#include "hostbuilder/sample_host.h"
+#include "support/brindle_process.h"
+
+using namespace brindle::testing;
+
+namespace {
+
+constexpr int kSubscribers = 100;
+constexpr quint32 kSeed = 19;
+// A run shifts every stored time by the offset in force while it runs, so a zone with daylight
+// saving would export other bytes in summer; half an hour shows minutes shifted too.
+constexpr const char* kTimeZone = "<+0530>-5:30";
+
+// Up to 100 bytes of line `index` from `from` on, with its line end and tabs visible.
+QString excerpt(const QList<QByteArray>& lines, qsizetype index, qsizetype from) {
+    if (index >= lines.size()) return QStringLiteral("the end of the file");
+    QString text = QString::fromUtf8(lines[index].mid(from, 100));
+    text.replace(u'\r', QLatin1String("\\r")).replace(u'\t', QLatin1String("\\t"));
+    return (from > 0 ? QStringLiteral("\"...") : QStringLiteral("\"")) + text + u'"';
+}
+
+// Where `actual` first differs from `expected`; empty when they are the same.
+QString firstDifference(const QByteArray& expected, const QByteArray& actual) {
+    if (expected == actual) return {};
+    const QList<QByteArray> want = expected.split('\n');
+    const QList<QByteArray> got = actual.split('\n');
+    const auto [wantLine, gotLine] = std::mismatch(want.begin(), want.end(), got.begin(), got.end());
+    const qsizetype line = wantLine - want.begin();
+    qsizetype column = 0;
+    if (wantLine != want.end() && gotLine != got.end())
+        column = std::mismatch(wantLine->begin(), wantLine->end(), gotLine->begin(), gotLine->end()).first -
+                 wantLine->begin();
+    const qsizetype from = qMax<qsizetype>(0, column - 40);
+    return QStringLiteral("line %1, byte %2: expected %3, got %4")
+        .arg(line + 1)
+        .arg(column + 1)
+        .arg(excerpt(want, line, from), excerpt(got, line, from));
+}
+
+// Every file in `folder` but the output, as "NAME SIZE" lines in name order.
+QByteArray copiesList(const QString& folder, const QString& outputName) {
+    QStringList lines;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
+        if (file.fileName() != outputName) lines << file.fileName() + u' ' + QString::number(file.size());
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines.join(u'\n').toUtf8() + '\n';
+}
+
+// The host's directory and message store on the test's own, empty server.
+brindle::Result<void> writeOnServer(const brindle::fixture::HostBuilder& host,
+                                    const QString& connectionString) {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "golden");
+    db.setDatabaseName(connectionString);
+    if (!db.open()) return brindle::Error{db.lastError().text()};
+    QSqlQuery query(db);
+    if (!query.exec("CREATE SCHEMA HalvernMbxDB1")) return brindle::Error{query.lastError().text()};
+    return host.writeDatabases(db, db, "HalvernMbxDB1.");
+}
+
+}  // namespace
+
+class GoldenTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    QString m_host;
+    QString m_server;  // an ODBC connection string to the same host, when there is a server
+    QStringList m_labels;
+    QSet<QString> m_written;
+
+private slots:
+    void initTestCase() {
+        // A sample's subscribers are made as they are written, so each copy needs its own.
+        const auto sample = [] {
+            brindle::fixture::HostBuilder host;
+            brindle::fixture::generateSample(host, kSubscribers, kSeed);
+            return host;
+        };
+        m_host = writeHost(sample(), m_folder.filePath("host"));
+        m_server = qEnvironmentVariable("BRINDLE_TEST_ODBC");
+        if (!m_server.isEmpty()) {
+            const auto written = writeOnServer(sample(), m_server);
+            QVERIFY2(written.ok(), written.ok() ? "" : qPrintable(written.error().message));
+        }
+        const ProcessOutcome list = runBrindle(brindleEnvironment(m_host, m_folder.path()), {"--list"});
+        m_labels = list.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(m_labels.size(), 31);
+    }
+
+    void exportsTheExpectedBytes_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("expected");  // the folder of the expected files
+        QTest::addColumn<QString>("lookups");   // BRINDLE_LOOKUPS, unset when empty
+        QTest::addColumn<bool>("odbc");
+        const std::pair<const char*, QStringList> sets[] = {
+            {"default", {}},
+            {"tab-always", {"--separator=tab", "--quotes=always"}},
+            {"linefeed-never", {"--separator=linefeed", "--quotes=never"}}};
+        for (const bool odbc : {false, true}) {
+            for (const char* lookups : {"", "per-statement"}) {
+                for (const auto& [name, options] : sets) {
+                    QTest::addRow("%s, %s, %s", odbc ? "ODBC" : "SQLite", *lookups ? lookups : "set-based",
+                                  name)
+                        << options << QString::fromLatin1(name) << QString::fromLatin1(lookups) << odbc;
+                }
+            }
+        }
+    }
+    void exportsTheExpectedBytes() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, expected);
+        QFETCH(QString, lookups);
+        QFETCH(bool, odbc);
+        if (odbc && m_server.isEmpty())
+            QSKIP(
+                "no PostgreSQL server: BRINDLE_TEST_ODBC is not set (scripts/with-postgres sets it where "
+                "PostgreSQL is installed)");
+        QTemporaryDir run;
+        QProcessEnvironment environment = brindleEnvironment(m_host, run.path());
+        environment.insert("TZ", kTimeZone);
+        environment.insert("LC_ALL", "C.UTF-8");
+        environment.remove("LANGUAGE");
+        if (lookups.isEmpty())
+            environment.remove("BRINDLE_LOOKUPS");
+        else
+            environment.insert("BRINDLE_LOOKUPS", lookups);
+        if (odbc) environment.insert("BRINDLE_DIRECTORY", m_server);
+        const QString output = run.filePath("out/subscribers.csv");
+        const ProcessOutcome outcome =
+            runBrindle(environment, options + m_labels + QStringList{"/f:" + output});
+        QVERIFY2(outcome.exitStatus == QProcess::NormalExit && outcome.exitCode == 0,
+                 qPrintable(outcome.err));
+
+        const std::pair<const char*, QByteArray> files[] = {
+            {"subscribers.csv", fileContents(output)},
+            {"copies.txt", copiesList(run.filePath("out"), "subscribers.csv")},
+            {"log.txt", fileContents(run.filePath("BrindleErrors.log"))}};
+        const QDir folder(QStringLiteral(BRINDLE_GOLDEN_DIR "/") + expected);
+        for (const auto& [name, bytes] : files) {
+            const QString path = folder.filePath(name);
+            if (qEnvironmentVariableIntValue("BRINDLE_GOLDEN_UPDATE") == 1 && !m_written.contains(path)) {
+                QFile file(path);
+                QVERIFY(QDir().mkpath(folder.path()) && file.open(QIODevice::WriteOnly));
+                QCOMPARE(file.write(bytes), bytes.size());
+                m_written << path;
+                continue;
+            }
+            const QString difference = firstDifference(fileContents(path), bytes);
+            QVERIFY2(difference.isEmpty(), qPrintable(path + ", " + difference));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(GoldenTest)
+#include "test_golden.moc"
