@@ -38,9 +38,4 @@ QString writeHost(const fixture::HostBuilder& host, const QString& folder) {
     return written.value();
 }
 
-QByteArray fileContents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
 }  // namespace brindle::testing

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "hostbuilder/host_builder.h"
+#include "support/files.h"
 
 namespace brindle::testing {
 
@@ -33,8 +34,5 @@ ProcessOutcome runBrindle(const QProcessEnvironment& environment, const QStringL
 
 // Writes the host folder or ends the test program.
 QString writeHost(const fixture::HostBuilder& host, const QString& folder);
-
-// A file's bytes, or "(missing)".
-QByteArray fileContents(const QString& path);
 
 }  // namespace brindle::testing
