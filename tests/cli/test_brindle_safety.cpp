@@ -39,12 +39,6 @@ Snapshot snapshot(const QString& path) {
     return shot;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 constexpr int kLargeHostSubscribers = 20000;
 
 }  // namespace
@@ -109,8 +103,8 @@ private slots:
     void refusesAnOutputPathThatIsNotItsOwnToReplace() {
         QFETCH(QString, kind);
         QFETCH(QString, reason);
-        writeFile(out("target.csv"), "yesterday\r\n");
-        writeFile(logPath(), "yesterday's log\r\n");
+        QVERIFY(writeFile(out("target.csv"), "yesterday\r\n"));
+        QVERIFY(writeFile(logPath(), "yesterday's log\r\n"));
         QString path = out("output");
         if (kind == "pipe") QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         if (kind == "link") QVERIFY(QFile::link(out("target.csv"), path));
@@ -151,7 +145,7 @@ private slots:
             if (geteuid() == 0) QSKIP("root writes into a read-only folder");
             QVERIFY(QFile::setPermissions(home(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
-        writeFile(out("subscribers.csv"), "yesterday\r\n");
+        QVERIFY(writeFile(out("subscribers.csv"), "yesterday\r\n"));
         const ProcessOutcome outcome =
             runBrindle(environment(m_host), {"Alias", "/f:" + out("subscribers.csv")});
         QFile::setPermissions(home(),
@@ -170,7 +164,7 @@ private slots:
             limit.rlim_cur = 300'000;
             ::setrlimit(RLIMIT_FSIZE, &limit);
         };
-        writeFile(out("subscribers.csv"), "yesterday\r\n");
+        QVERIFY(writeFile(out("subscribers.csv"), "yesterday\r\n"));
         const ProcessOutcome outcome =
             runBrindle(environment(m_largeHost), {"Alias", "/f:" + out("subscribers.csv")}, limitFileSize);
         QCOMPARE(outcome.exitCode, 1);
@@ -222,8 +216,8 @@ private slots:
         QFETCH(QByteArray, contents);
         // The lock paths as the program sees them: this home, no runtime folder.
         qunsetenv("XDG_RUNTIME_DIR");
-        writeFile(brindle::SingleInstance::lockPath(m_host, home()), contents);
-        writeFile(logPath() + ".lock", contents);
+        QVERIFY(writeFile(brindle::SingleInstance::lockPath(m_host, home()), contents));
+        QVERIFY(writeFile(logPath() + ".lock", contents));
         const ProcessOutcome outcome = runBrindle(environment(m_host), {"Alias", "/f:" + out("x.csv")});
         QCOMPARE(outcome.exitCode, 0);
         QCOMPARE(fileContents(out("x.csv")), QByteArray("ALIAS\r\njsmith\r\nann\r\nlee\r\n"));
@@ -239,7 +233,7 @@ private slots:
     void aStopSignalEndsTheRunWithItsStatusAndNoOutput() {
         QFETCH(int, signal);
         QFETCH(QString, name);
-        writeFile(out("large.csv"), "yesterday\r\n");
+        QVERIFY(writeFile(out("large.csv"), "yesterday\r\n"));
         QProcess run;
         QVERIFY(startLargeRun(run, out("large.csv")));
         QCOMPARE(::kill(static_cast<pid_t>(run.processId()), signal), 0);
