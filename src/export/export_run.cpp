@@ -9,11 +9,11 @@
 #include "export/columns/field_text.h"
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_thread.h"
+#include "export/output/delimited_file_output.h"
 #include "export/output_path.h"
 #include "localize/localizer.h"
 #include "platform/notifier.h"
 #include "platform/version.h"
-#include "platform/write_failure.h"
 
 namespace brindle {
 
@@ -21,9 +21,9 @@ namespace {
 
 constexpr int kNothingSelectedId = 36;
 
-QByteArray encodedLine(const QString& line) {
-    // Kept at CR LF on every platform: the files are opened in spreadsheets on Windows.
-    return line.toLocal8Bit() + "\r\n";
+std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const ExportOptions& options) {
+    if (given) return nullptr;
+    return std::make_unique<DelimitedFileOutput>(options.outputPath, options.quoting, options.separator);
 }
 
 }  // namespace
@@ -31,8 +31,8 @@ QByteArray encodedLine(const QString& line) {
 ExportRun::ExportRun(ExportEnvironment environment, ExportOptions options)
     : m_environment(std::move(environment)),
       m_options(std::move(options)),
-      m_line(m_options.quoting, m_options.separator),
-      m_output(m_options.outputPath) {}
+      m_ownOutput(ownOutputUnless(m_environment.output, m_options)),
+      m_output(m_ownOutput ? m_ownOutput.get() : m_environment.output) {}
 
 const Recordset& ExportRun::subscriber() const {
     return m_environment.tables.subscribers();
@@ -95,7 +95,7 @@ void ExportRun::matchSelectedItems() {
     // Each entry runs every item whose label it equals, so that header and lines agree even
     // when a language gives two items the same label.
     for (const QString& entry : std::as_const(m_options.selectedEntries)) {
-        for (const DataItem& item : dataItems()) {
+        for (const DataItem& item : m_environment.catalogue) {
             if (entry.compare(m_environment.strings.myLoadResString(item.labelId), Qt::CaseInsensitive) ==
                 0) {
                 m_items << &item;
@@ -105,10 +105,9 @@ void ExportRun::matchSelectedItems() {
 }
 
 Result<ExportSummary> ExportRun::fail(const QString& message) {
-    m_line.clear();
     m_log.WriteLogLine(QStringLiteral("(error) ") + message);
     m_log.CloseErrorLog();
-    if (m_output.isOpen()) m_output.cancelWriting();
+    m_output->cancel();
     if (auto logged = m_log.whole(); !logged)
         return Error{message + QStringLiteral("; ") + logged.error().message};
     return Error{message};
@@ -116,31 +115,14 @@ Result<ExportSummary> ExportRun::fail(const QString& message) {
 
 Result<ExportSummary> ExportRun::failWithoutLog(const Error& logError) {
     m_log.CloseErrorLog();
-    if (m_output.isOpen()) m_output.cancelWriting();
+    m_output->cancel();
     return Error{logError.message + QStringLiteral("; no output file was written")};
 }
 
 void ExportRun::writeHeader() {
-    for (const DataItem* item : std::as_const(m_items)) {
-        for (const QString& column : item->columns) m_line.AppendField(column);
-    }
-    writeOutput(m_line.finishLine());
-}
-
-void ExportRun::writeOutput(const QString& line) {
-    if (m_outputFailure) return;
-    const QByteArray bytes = encodedLine(line);
-    m_outputFailure = failureOf(m_output, [&] { return m_output.write(bytes) == bytes.size(); });
-}
-
-// A write that fits the file's buffer fails only when the buffer goes to the file, and
-// QSaveFile's commit does not see a failure there: the buffer is written, and synced, first.
-Result<void> ExportRun::commitOutput() {
-    if (!m_outputFailure) m_outputFailure = failureToReachDisk(m_output);
-    if (!m_outputFailure) m_outputFailure = failureOf(m_output, [this] { return m_output.commit(); });
-    if (!m_outputFailure) return {};
-    return Error{
-        QStringLiteral("cannot write the output file %1: %2").arg(m_options.outputPath, *m_outputFailure)};
+    m_row.clear();
+    for (const DataItem* item : std::as_const(m_items)) m_row << item->columns;
+    m_output->writeRow(m_row);
 }
 
 bool ExportRun::positionOnRows() {
@@ -169,10 +151,22 @@ bool ExportRun::positionOnRows() {
     return true;
 }
 
-void ExportRun::writeLine() {
-    m_line.clear();
-    for (const DataItem* item : std::as_const(m_items)) item->producer(*this);
-    writeOutput(m_line.finishLine());
+// An Error when a producer broke its contract: a line with fields under the wrong columns is
+// never written, and the run ends.
+Result<void> ExportRun::writeLine() {
+    m_row.clear();
+    for (const DataItem* item : std::as_const(m_items)) {
+        const qsizetype before = m_row.size();
+        item->producer(*this);
+        if (const qsizetype written = m_row.size() - before; written != item->columns.size()) {
+            return Error{QStringLiteral("internal error: the data item %1 gave %2 fields for its %3 columns")
+                             .arg(m_environment.strings.myLoadResString(item->labelId))
+                             .arg(written)
+                             .arg(item->columns.size())};
+        }
+    }
+    m_output->writeRow(m_row);
+    return {};
 }
 
 Result<ExportSummary> ExportRun::run(RunObserver& observer) {
@@ -237,10 +231,9 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
     if (QFileInfo::exists(m_options.outputPath) && !QFile::remove(m_options.outputPath)) {
         return fail(QStringLiteral("cannot replace the output file %1").arg(m_options.outputPath));
     }
-    m_output.setDirectWriteFallback(false);
-    if (!m_output.open(QIODevice::WriteOnly)) {
+    if (auto opened = m_output->open(); !opened) {
         return fail(QStringLiteral("cannot write the output file %1: %2")
-                        .arg(m_options.outputPath, m_output.errorString()));
+                        .arg(m_options.outputPath, opened.error().message));
     }
     m_startedUtc = QDateTime::currentDateTimeUtc();
     m_localOffsetSeconds = m_startedUtc.toLocalTime().offsetFromUtc();
@@ -261,15 +254,16 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
         }
         // No use going on once the log or the output has lost a line: the run cannot succeed.
         if (auto logged = m_log.whole(); !logged) return failWithoutLog(logged.error());
-        if (m_outputFailure) {
+        if (const std::optional<QString> failure = m_output->failure()) {
             return fail(QStringLiteral("cannot write the output file %1: %2; no output file was written")
-                            .arg(m_options.outputPath, *m_outputFailure));
+                            .arg(m_options.outputPath, *failure));
         }
         // The marker line is written for a Null alias too, so that no subscriber's lines
         // appear under the one before it.
         m_log.WriteLogLine(QStringLiteral("\r\nAlias=") + fieldText(*this, subscribers, u"Alias"));
         if (positionOnRows()) {
-            writeLine();
+            if (auto written = writeLine(); !written)
+                return fail(written.error().message + QStringLiteral("; no output file was written"));
             ++summary.subscribersWritten;
         }
         if (m_directoryFailure) {
@@ -285,8 +279,9 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
 
     // The log first: an output is never committed beside a log that did not reach the disk.
     if (auto logged = m_log.flushToDisk(); !logged) return failWithoutLog(logged.error());
-    if (auto committed = commitOutput(); !committed) {
-        return fail(committed.error().message + QStringLiteral("; no output file was written"));
+    if (auto committed = m_output->commit(); !committed) {
+        return fail(QStringLiteral("cannot write the output file %1: %2; no output file was written")
+                        .arg(m_options.outputPath, committed.error().message));
     }
     m_log.CloseErrorLog();
     summary.errorCount = m_log.errorCount();

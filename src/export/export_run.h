@@ -2,15 +2,17 @@
 
 #include <QHash>
 #include <QList>
-#include <QSaveFile>
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 
+#include "export/catalogue.h"
 #include "export/columns/column_context.h"
 #include "export/export_options.h"
-#include "export/field_writer.h"
+#include "export/output/row_output.h"
 #include "log/error_log.h"
 #include "platform/exclusive_lock.h"
 
@@ -20,7 +22,6 @@ class CachedTables;
 class DirectoryLookup;
 class Localizer;
 class Notifier;
-struct DataItem;
 
 // Where an export runs: the directory's cached tables and look-ups, the strings that name
 // the data items, where the log goes, the host's files and the program's other lock files,
@@ -36,7 +37,9 @@ struct ExportEnvironment {
     std::function<Result<QString>()> installPath = {};
     Notifier* notifier = nullptr;  // the window's message boxes; none on a command line
     QStringList lockFiles = {};
-    int progressMaximum = 0;  // the progress never passes this, even when more subscribers come
+    int progressMaximum = 0;      // the progress never passes this, even when more subscribers come
+    RowOutput* output = nullptr;  // where the rows go; none: the delimited file at the output path
+    std::span<const DataItem> catalogue = dataItems();  // the items the selected entries name
 };
 
 // One export: the header, then one line per subscriber that has a call handler and a class
@@ -65,7 +68,7 @@ private:
     std::optional<QString> streamStoreFolder() override;
     const QDateTime& startedUtc() const override { return m_startedUtc; }
     int localOffsetSeconds() const override { return m_localOffsetSeconds; }
-    void AppendField(const QString& value) override { m_line.AppendField(value); }
+    void AppendField(const QString& value) override { m_row << value; }
     void WriteLogLine(const QString& text) override;
     void showToUser(const QString& text) override;
     void logFailure(const Error& error) override;
@@ -77,20 +80,18 @@ private:
     Result<void> begin();
     void writeHeader();
     bool positionOnRows();
-    void writeLine();
-    void writeOutput(const QString& line);
-    Result<void> commitOutput();
+    Result<void> writeLine();
     Result<ExportSummary> fail(const QString& message);
     Result<ExportSummary> failWithoutLog(const Error& logError);
 
     ExportEnvironment m_environment;
     ExportOptions m_options;
     ErrorLog m_log;
-    FieldWriter m_line;
+    QStringList m_row;
     std::optional<ExclusiveLock> m_logLock;     // held to the end of the run, as is
     std::optional<ExclusiveLock> m_outputLock;  // the one beside the output
-    QSaveFile m_output;
-    std::optional<QString> m_outputFailure;  // why a write of the output failed, once one has
+    std::unique_ptr<RowOutput> m_ownOutput;
+    RowOutput* m_output;
     QString m_outputFolder;
     QDateTime m_startedUtc;
     int m_localOffsetSeconds = 0;

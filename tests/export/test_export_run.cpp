@@ -1,26 +1,24 @@
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
-#include "export/catalogue.h"
+#include "export/columns/column_context.h"
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_connection.h"
-#include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "hostbuilder/host_builder.h"
 #include "localize/localizer.h"
 #include "platform/exclusive_lock.h"
+#include "support/files.h"
+#include "support/memory_output.h"
 #include "support/run_config.h"
 
 using namespace brindle;
+using namespace brindle::testing;
 using brindle::fixture::HostBuilder;
 
 namespace {
-
-const QString kNoHandler =
-    QStringLiteral("(error) can't find primary call handler reference for this subscriber.  Skipping user.");
-const QString kNoCos = QStringLiteral("(error) can't find COS reference for mail user.  Skipping user.");
 
 class RecordingObserver final : public RunObserver {
 public:
@@ -37,11 +35,14 @@ private:
     int m_asked = 0;
 };
 
-// A host written once and opened as start-up opens it; runs exports into its folder.
+// A host written once and opened as start-up opens it; runs exports into its folder, to
+// out.csv and errors.log there unless a test changes the run's environment or options.
 class ExportFixture {
 public:
+    using Change = std::function<void(ExportEnvironment&, ExportOptions&)>;
+
     explicit ExportFixture(const HostBuilder& host) {
-        const auto written = host.write(m_folder.filePath("host"));
+        const auto written = host.write(path("host"));
         if (!written) qFatal("%s", qPrintable(written.error().message));
         auto connection =
             DirectoryConnection::openSqlite(*written + "/HalvernDirDB.db", *written + "/HalvernMbxDB1.db");
@@ -51,41 +52,23 @@ public:
     }
 
     QString path(const QString& name) const { return m_folder.filePath(name); }
-    QString logPath() const { return m_logPath.isEmpty() ? path("errors.log") : m_logPath; }
-    void setLogPath(const QString& logPath) { m_logPath = logPath; }
 
-    Result<ExportSummary> run(ExportOptions options, RunObserver& observer,
-                              const Localizer& strings = Localizer(), int progressMaximum = 100) {
-        if (options.outputPath.isEmpty()) options.outputPath = path("out.csv");
-        const auto lookup = makeDirectoryLookup(*m_connection, m_tables, testing::readerUnderTest());
-        ExportEnvironment environment{m_tables, *lookup, strings, logPath(), "brindle"};
-        environment.progressMaximum = progressMaximum;
-        ExportRun run(std::move(environment), std::move(options));
-        return run.run(observer);
-    }
-
-    Result<ExportSummary> run(const QStringList& entries, Separator separator = Separator::Commas) {
-        RecordingObserver observer;
-        return run(ExportOptions{{}, QuoteRule::WhenNeeded, separator, entries}, observer);
+    Result<ExportSummary> run(const QStringList& entries, const Change& change = {},
+                              RunObserver* observer = nullptr, const Localizer& strings = Localizer()) {
+        const auto lookup = makeDirectoryLookup(*m_connection, m_tables, readerUnderTest());
+        ExportEnvironment environment{m_tables, *lookup, strings, path("errors.log"), "brindle"};
+        environment.progressMaximum = 100;
+        ExportOptions options{path("out.csv"), QuoteRule::WhenNeeded, Separator::Commas, entries};
+        if (change) change(environment, options);
+        RecordingObserver quiet;
+        return ExportRun(std::move(environment), std::move(options)).run(observer ? *observer : quiet);
     }
 
 private:
     QTemporaryDir m_folder;
-    QString m_logPath;
     std::unique_ptr<DirectoryConnection> m_connection;
     CachedTables m_tables;
 };
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A pack that gives two data items one label, as a careless translation might.
 class SameLabelPack final : public StringSource {
@@ -96,121 +79,120 @@ public:
     }
 };
 
+HostBuilder hostOf(std::initializer_list<const char*> aliases) {
+    HostBuilder host;
+    for (const char* alias : aliases) host.subscriber(alias);
+    return host;
+}
+
 }  // namespace
 
 class ExportRunTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void emptyDirectoryGivesTheHeaderOnly() {
-        ExportFixture fixture{HostBuilder()};
-        const auto summary = fixture.run({"Alias", "Display Name"});
-        QVERIFY(summary.ok());
-        QCOMPARE(summary->subscribersWritten, 0);
-        QCOMPARE(summary->errorCount, 0);
-        QCOMPARE(contents(fixture.path("out.csv")), QByteArray("ALIAS,DISPLAY_NAME\r\n"));
+    void writesWhatTheEntriesSelect_data() {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addRow("no subscribers")
+            << QStringList{"Alias", "Display Name"} << QByteArray("ALIAS,DISPLAY_NAME\r\n");
+        QTest::addRow("labels in any case, others ignored")
+            << QStringList{"aLIAS", "nothing like a label"} << QByteArray("ALIAS\r\njsmith\r\n");
+    }
+    void writesWhatTheEntriesSelect() {
+        QFETCH(QStringList, entries);
+        QFETCH(QByteArray, file);
+        ExportFixture fixture(file.contains("jsmith") ? hostOf({"jsmith"}) : HostBuilder());
+        QVERIFY(fixture.run(entries).ok());
+        QCOMPARE(fileContents(fixture.path("out.csv")), file);
     }
 
+    void anEntryMatchingTwoItemsWritesBothInHeaderAndLine() {
+        ExportFixture fixture(hostOf({"jsmith"}));
+        Localizer strings;
+        strings.setLanguagePack(std::make_unique<SameLabelPack>());
+        QVERIFY(fixture.run({"Name"}, {}, nullptr, strings).ok());
+        QCOMPARE(fileContents(fixture.path("out.csv")), QByteArray("ALIAS,FIRST_NAME\r\njsmith,Jsmith\r\n"));
+    }
+
+    // A Null reference finds no row: the subscriber is skipped, never given another's row.
     void skipsSubscribersWithoutCallHandlerOrClassOfService() {
-        HostBuilder host;
-        host.subscriber("first");
-        host.subscriber("nohandler").withoutCallHandler();
+        HostBuilder host = hostOf({"first"});
         host.subscriber("nullhandler").set("CallHandlerObjectID", QVariant());
         host.subscriber("nocos").set("COSObjectID", "no-such-cos");
         host.subscriber("nullcos").set("COSObjectID", QVariant());
         host.subscriber("last");
+        host.subscriber("x").set("Alias", QVariant()).withoutCallHandler();
         ExportFixture fixture(host);
         const auto summary = fixture.run({"Alias"});
         QVERIFY(summary.ok());
-        QCOMPARE(contents(fixture.path("out.csv")), QByteArray("ALIAS\r\nfirst\r\nlast\r\n"));
+        QCOMPARE(fileContents(fixture.path("out.csv")), QByteArray("ALIAS\r\nfirst\r\nlast\r\n"));
         QCOMPARE(summary->subscribersWritten, 2);
         QCOMPARE(summary->errorCount, 4);
-        const QByteArray log = contents(fixture.logPath());
-        for (const char* alias : {"nohandler", "nullhandler"}) {
-            QVERIFY(log.contains(QString("\r\nAlias=%1\r\n%2\r\n").arg(alias, kNoHandler).toUtf8()));
-        }
-        for (const char* alias : {"nocos", "nullcos"}) {
-            QVERIFY(log.contains(QString("\r\nAlias=%1\r\n%2\r\n").arg(alias, kNoCos).toUtf8()));
-        }
-    }
-
-    void writesTheAliasMarkerForANullAlias() {
-        HostBuilder host;
-        host.subscriber("x").set("Alias", QVariant()).set("MediaSwitchObjectID", "gone");
-        ExportFixture fixture(host);
-        QVERIFY(fixture.run({"Switch ID"}).ok());
-        QVERIFY(
-            contents(fixture.logPath())
-                .endsWith("\r\nAlias=\r\n(error) could not find MediaSwitch entry for this subscriber\r\n"));
-    }
-
-    void lineFeedsPutEveryFieldOnALineAndEndRecordsWithAnEmptyLine() {
-        HostBuilder host;
-        host.subscriber("jsmith").set("BillingID", "B7");
-        ExportFixture fixture(host);
-        QVERIFY(fixture.run({"Alias", "Billing ID"}, Separator::LineFeeds).ok());
-        QCOMPARE(contents(fixture.path("out.csv")),
-                 QByteArray("ALIAS\r\nBILLING_ID\r\n\r\njsmith\r\nB7\r\n\r\n"));
+        const QByteArray noHandler =
+            "(error) can't find primary call handler reference for this subscriber.  "
+            "Skipping user.\r\n";
+        const QByteArray noCos = "(error) can't find COS reference for mail user.  Skipping user.\r\n";
+        const QByteArray log = fileContents(fixture.path("errors.log"));
+        QVERIFY(log.contains("\r\nAlias=nullhandler\r\n" + noHandler + "\r\nAlias=nocos\r\n" + noCos +
+                             "\r\nAlias=nullcos\r\n" + noCos));
+        QVERIFY(log.endsWith("\r\nAlias=\r\n" + noHandler));
     }
 
     void progressNeverPassesItsMaximum() {
-        HostBuilder host;
-        for (const char* alias : {"a", "b", "c", "d"}) host.subscriber(alias);
+        HostBuilder host = hostOf({"a", "b", "c", "d"});
         host.subscribers()[1].withoutCallHandler();
         ExportFixture fixture(host);
         RecordingObserver observer;
-        QVERIFY(fixture
-                    .run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer,
-                         Localizer(), 3)
-                    .ok());
+        QVERIFY(
+            fixture
+                .run(
+                    {"Alias"}, [](ExportEnvironment& e, ExportOptions&) { e.progressMaximum = 3; }, &observer)
+                .ok());
         QCOMPARE(observer.values, QList<int>({1, 2, 3}));
     }
 
     void anotherRunReplacesTheFileAndTheLog() {
-        HostBuilder host;
-        host.subscriber("jsmith");
+        HostBuilder host = hostOf({"jsmith"});
         host.subscriber("broken").set("MediaSwitchObjectID", "gone");
         ExportFixture fixture(host);
         QVERIFY(fixture.run({"Alias", "Switch ID"}).ok());
-        QVERIFY(contents(fixture.logPath()).contains("MediaSwitch"));
         const auto second = fixture.run({"Billing ID"});
         QVERIFY(second.ok());
         QCOMPARE(second->errorCount, 0);
-        QCOMPARE(contents(fixture.path("out.csv")), QByteArray("BILLING_ID\r\nB1\r\nB2\r\n"));
-        const QByteArray log = contents(fixture.logPath());
+        QCOMPARE(fileContents(fixture.path("out.csv")), QByteArray("BILLING_ID\r\nB1\r\nB2\r\n"));
+        const QByteArray log = fileContents(fixture.path("errors.log"));
         QVERIFY(!log.contains("MediaSwitch"));
         QCOMPARE(log.count("Running brindle version:"), 1);
     }
 
-    void outputThatCannotBeWrittenStopsBeforeAnySubscriber() {
-        HostBuilder host;
-        host.subscriber("jsmith");
-        ExportFixture fixture(host);
-        RecordingObserver observer;
-        const QString output = fixture.path("no-such-folder/out.csv");
-        const auto summary =
-            fixture.run(ExportOptions{output, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer);
-        QVERIFY(!summary.ok());
-        QVERIFY2(summary.error().message.contains(output), qPrintable(summary.error().message));
-        QVERIFY(observer.values.isEmpty());
-        const QByteArray log = contents(fixture.logPath());
-        QVERIFY(log.contains("(error) cannot write the output file"));
-        QVERIFY(!log.contains("Alias=jsmith"));
+    // A run that fails once it has begun logs why and leaves nothing under the output's name.
+    void aFailedRunLeavesNoOutput_data() {
+        QTest::addColumn<int>("stopBefore");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("output folder missing") << -1 << "no-such-folder/out.csv"
+                                               << "cannot write the output file";
+        QTest::addRow("stopped") << 2 << "out.csv"
+                                 << "the export was stopped by the test";
     }
-
-    void stoppedRunLeavesNoFileUnderTheOutputName() {
-        HostBuilder host;
-        for (const char* alias : {"a", "b", "c"}) host.subscriber(alias);
-        ExportFixture fixture(host);
-        QFile old(fixture.path("out.csv"));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") > 0);
-        old.close();
-        RecordingObserver observer(2);
-        QVERIFY(!fixture.run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer)
-                     .ok());
-        QVERIFY(!QFile::exists(fixture.path("out.csv")));
-        QCOMPARE(QDir(fixture.path(".")).entryList({"out.csv*"}, QDir::Files), QStringList());
-        QVERIFY(contents(fixture.logPath()).contains("(error) the export was stopped"));
+    void aFailedRunLeavesNoOutput() {
+        QFETCH(int, stopBefore);
+        QFETCH(QString, output);
+        QFETCH(QString, reason);
+        ExportFixture fixture(hostOf({"a", "b", "c"}));
+        QVERIFY(writeFile(fixture.path("out.csv"), "old\r\n"));
+        RecordingObserver observer(stopBefore);
+        const QString path = fixture.path(output);
+        const auto summary = fixture.run(
+            {"Alias"}, [&](ExportEnvironment&, ExportOptions& options) { options.outputPath = path; },
+            &observer);
+        QVERIFY(!summary.ok());
+        QVERIFY2(summary.error().message.contains(reason), qPrintable(summary.error().message));
+        QVERIFY(fileContents(fixture.path("errors.log")).contains("(error) " + reason.toUtf8()));
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList({"out.csv*"}, QDir::Files), QStringList());
+        QCOMPARE(observer.values.size(), qMax(stopBefore, 0));
     }
 
     // Whatever stops a run before it begins leaves yesterday's output and the log as they were.
@@ -223,96 +205,63 @@ private slots:
                                               << "/dev/full: it is not a regular file";
         QTest::addRow("log held by another run") << "held"
                                                  << "another export is writing the error log";
+        QTest::addRow("output is the log") << "output"
+                                           << "is the error log";
+        QTest::addRow("nothing selected") << "none"
+                                          << "No items selected for outport!";
     }
     void aRunThatCannotLogTouchesNothing() {
         QFETCH(QString, obstacle);
         QFETCH(QString, reason);
-        HostBuilder host;
-        host.subscriber("jsmith");
-        ExportFixture fixture(host);
-        writeFile(fixture.path("out.csv"), "yesterday\r\n");
-        writeFile(fixture.logPath(), "yesterday's log\r\n");
-        ExclusiveLock otherRun(fixture.logPath() + ".lock");
-        if (obstacle == "folder") {
-            fixture.setLogPath(fixture.path("log-folder"));
-            QVERIFY(QDir().mkpath(fixture.logPath()));
-        }
-        if (obstacle == "device") fixture.setLogPath("/dev/full");
+        ExportFixture fixture(hostOf({"jsmith"}));
+        QVERIFY(writeFile(fixture.path("out.csv"), "yesterday\r\n"));
+        QVERIFY(writeFile(fixture.path("errors.log"), "yesterday's log\r\n"));
+        ExclusiveLock otherRun(fixture.path("errors.log.lock"));
         if (obstacle == "held") QCOMPARE(otherRun.tryAcquire().value(), true);
-
-        const auto summary = fixture.run({"Alias"});
+        if (obstacle == "folder") QVERIFY(QDir().mkpath(fixture.path("log-folder")));
+        const auto summary = fixture.run(obstacle == "none" ? QStringList() : QStringList{"Alias"},
+                                         [&](ExportEnvironment& environment, ExportOptions& options) {
+                                             if (obstacle == "folder")
+                                                 environment.logPath = fixture.path("log-folder");
+                                             if (obstacle == "device") environment.logPath = "/dev/full";
+                                             if (obstacle == "output")
+                                                 options.outputPath = environment.logPath;
+                                         });
         QVERIFY(!summary.ok());
         QVERIFY2(summary.error().message.contains(reason), qPrintable(summary.error().message));
-        QCOMPARE(contents(fixture.path("out.csv")), QByteArray("yesterday\r\n"));
-        QCOMPARE(contents(fixture.path("errors.log")), QByteArray("yesterday's log\r\n"));
+        QCOMPARE(fileContents(fixture.path("out.csv")), QByteArray("yesterday\r\n"));
+        QCOMPARE(fileContents(fixture.path("errors.log")), QByteArray("yesterday's log\r\n"));
     }
 
-    void refusesAnOutputPathThatIsNotAFileOfItsOwn() {
-        HostBuilder host;
-        host.subscriber("jsmith");
-        ExportFixture fixture(host);
-        writeFile(fixture.logPath(), "yesterday's log\r\n");
-        RecordingObserver observer;
-        const auto summary = fixture.run(
-            ExportOptions{fixture.logPath(), QuoteRule::WhenNeeded, Separator::Commas, {"Alias"}}, observer);
+    // A producer that appends another number of fields than its item has columns would shift
+    // every later field under the wrong column: the run ends before that line is written.
+    void aProducerThatBreaksItsContractEndsTheRun_data() {
+        QTest::addColumn<int>("fields");
+        QTest::addRow("none") << 0;
+        QTest::addRow("two for one column") << 2;
+    }
+    void aProducerThatBreaksItsContractEndsTheRun() {
+        QFETCH(int, fields);
+        static int appended;
+        appended = fields;
+        const DataItem broken[] = {{3, {"ALIAS"}, [](ColumnContext& context) {
+                                        for (int i = 0; i < appended; ++i) context.AppendField("x");
+                                    }}};
+        ExportFixture fixture(hostOf({"jsmith"}));
+        MemoryOutput output;
+        const auto summary = fixture.run({"Alias"}, [&](ExportEnvironment& environment, ExportOptions&) {
+            environment.catalogue = broken;
+            environment.output = &output;
+        });
         QVERIFY(!summary.ok());
-        QVERIFY2(summary.error().message.contains("is the error log"), qPrintable(summary.error().message));
-        QCOMPARE(contents(fixture.logPath()), QByteArray("yesterday's log\r\n"));
-    }
-
-    void refusesAnEmptySelection() {
-        ExportFixture fixture{HostBuilder()};
-        const auto summary = fixture.run(QStringList());
-        QVERIFY(!summary.ok());
-        QCOMPARE(summary.error().message, QStringLiteral("No items selected for outport!"));
-    }
-
-    void everyItemGivesTheSixtyTwoColumnsInOrder() {
-        HostBuilder host;
-        host.subscriber("jsmith");
-        ExportFixture fixture(host);
-        QStringList entries;
-        for (const DataItem& item : dataItems()) entries << Localizer().builtInText(item.labelId);
-        QVERIFY(fixture.run(entries).ok());
-        const QList<QByteArray> lines = contents(fixture.path("out.csv")).split('\n');
         QCOMPARE(
-            lines[0],
-            QByteArray(
-                "ALIAS,FIRST_NAME,LAST_NAME,DISPLAY_NAME,PRIMARY_EXTENSION,ALT-EXT_1,ALT-EXT_2,ALT-EXT_3,"
-                "ALT-EXT_4,ALT-EXT_5,ALT-EXT_6,ALT-EXT_7,ALT-EXT_8,ALT-EXT_9,SWITCH_ID,PRIMARY_MWI_STRING,"
-                "ALT-MWI_1,ALT-MWI_2,ALT-MWI_3,ALT-MWI_4,ALT-MWI_5,ALT-MWI_6,ALT-MWI_7,ALT-MWI_8,ALT-MWI_9,"
-                "COS_NAME,SCHEDULE_NAME,BILLING_ID,LANGUAGE,LIST_IN_DIRECTORY,SET_FOR_FIRST_TIME_ENROLLMENT,"
-                "MAXIMUM_MESSAGE_LENGTH,TIME_OF_LAST_CALL,MWI_STATUS,SUBSCRIBER_LOCKOUT_STATUS,"
-                "DEFAULT_PLAYBACK_VOLUME,VOICE_NAME_RECORDED,LAST_PW_CHANGE_TIME,SUBSCRIBER_CREATION_TIME,"
-                "MAILBOX_SIZE_BYTES,MAILBOX_SEND_LIMIT_BYTES,MAILBOX_RECEIVE_LIMIT_BYTES,"
-                "MAILBOX_WARNING_LIMIT_BYTES,GREETING_ALTERNATE_ACTIVE,GREETING_BUSY_ACTIVE,"
-                "GREETING_INTERNAL_ACTIVE,GREETING_CLOSED_ACTIVE,GREETING_HOLIDAY_ACTIVE,CALLER_INPUT_0,"
-                "CALLER_INPUT_1,CALLER_INPUT_2,CALLER_INPUT_3,CALLER_INPUT_4,CALLER_INPUT_5,CALLER_INPUT_6,"
-                "CALLER_INPUT_7,CALLER_INPUT_8,CALLER_INPUT_9,CALLER_INPUT_*,CALLER_INPUT_#,"
-                "VOICE_NAME_WAV_FILE,VOICE_NAME_AS_EXTENSION_WAV_FILE\r"));
-        QCOMPARE(lines[1].count(','), 61);
-    }
-
-    void entriesMatchLabelsWithoutRegardToCase() {
-        HostBuilder host;
-        host.subscriber("jsmith");
-        ExportFixture fixture(host);
-        QVERIFY(fixture.run({"aLIAS", "nothing like a label"}).ok());
-        QCOMPARE(contents(fixture.path("out.csv")), QByteArray("ALIAS\r\njsmith\r\n"));
-    }
-
-    void anEntryMatchingTwoItemsWritesBothInHeaderAndLine() {
-        HostBuilder host;
-        host.subscriber("jsmith");
-        ExportFixture fixture(host);
-        Localizer strings;
-        strings.setLanguagePack(std::make_unique<SameLabelPack>());
-        RecordingObserver observer;
-        QVERIFY(
-            fixture
-                .run(ExportOptions{{}, QuoteRule::WhenNeeded, Separator::Commas, {"Name"}}, observer, strings)
-                .ok());
-        QCOMPARE(contents(fixture.path("out.csv")), QByteArray("ALIAS,FIRST_NAME\r\njsmith,Jsmith\r\n"));
+            summary.error().message,
+            QString(
+                "internal error: the data item Alias gave %1 fields for its 1 columns; no output file was "
+                "written")
+                .arg(fields));
+        QVERIFY(!output.committed);
+        QCOMPARE(output.rows, QList<QStringList>());
     }
 };
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSaveFile>
+
+#include "export/field_writer.h"
+#include "export/output/row_output.h"
+
+namespace brindle {
+
+// The delimited text file: each row one line of fields joined as the quoting and separator
+// say, in the locale's encoding, ending in CR LF on every platform (the files are opened in
+// spreadsheets on Windows). Written beside its name and renamed over it when committed.
+class DelimitedFileOutput final : public RowOutput {
+public:
+    DelimitedFileOutput(const QString& path, QuoteRule quoting, Separator separator);
+
+    Result<void> open() override;
+    void writeRow(const QStringList& fields) override;
+    std::optional<QString> failure() const override { return m_failure; }
+    Result<void> commit() override;
+    void cancel() override;
+
+private:
+    QSaveFile m_file;
+    FieldWriter m_line;
+    std::optional<QString> m_failure;
+};
+
+}  // namespace brindle

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+
+#include "export/output/row_output.h"
+
+namespace brindle::testing {
+
+// Keeps a run's rows as their fields; `committed` says whether the run let them stand.
+class MemoryOutput final : public RowOutput {
+public:
+    Result<void> open() override { return {}; }
+    void writeRow(const QStringList& fields) override { rows << fields; }
+    std::optional<QString> failure() const override { return std::nullopt; }
+    Result<void> commit() override {
+        committed = true;
+        return {};
+    }
+    void cancel() override { rows.clear(); }
+
+    QList<QStringList> rows;
+    bool committed = false;
+};
+
+}  // namespace brindle::testing
