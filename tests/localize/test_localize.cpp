@@ -78,10 +78,7 @@ private slots:
         QTest::addRow("leading blank") << 0 << " Build";
         QTest::addRow("trailing blanks") << 39 << "Output complete.  ";
         QTest::addRow("old spelling") << 49 << "Seperate Data With";
-        QTest::addRow("last before the gap") << 71 << "none";
-        QTest::addRow("first after the gap") << 100 << "Include remote subscribers";
         QTest::addRow("a subscriber filter") << 109 << "SMTP subscribers only";
-        QTest::addRow("last") << 128 << "Mailbox warning size (bytes)";
     }
     void keepsTextsAsTheProgramHasAlwaysShownThem() {
         QFETCH(int, id);
@@ -190,13 +187,11 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addRow("text telephones") << "ENX" << 33801 << "English (TDD/TTY)";
         QTest::addRow("German") << "DEU" << 1031 << "German (Germany)";
-        QTest::addRow("the last of the table") << "ESU" << 20490 << "Spanish (Puerto Rico)";
         QTest::addRow("Hong Kong by its pack code") << "ZHT" << 3076 << "Chinese (Hong Kong S.A.R.)";
         QTest::addRow("Hong Kong by its Windows name") << "ZHH" << 1033 << "English (United States)";
         QTest::addRow("a language without a pack") << "KOR" << 1033 << "English (United States)";
         QTest::addRow("lower case") << "deu" << 1033 << "English (United States)";
         QTest::addRow("trailing blank") << "DEU " << 1033 << "English (United States)";
-        QTest::addRow("unnamed language") << "ERR" << 1033 << "English (United States)";
         QTest::addRow("empty") << "" << 1033 << "English (United States)";
     }
     void mapsPackCodesToLanguages() {
@@ -216,7 +211,6 @@ private slots:
         QTest::addRow("Hong Kong") << "ZHH" << 3076 << "Chinese (Hong Kong S.A.R.)";
         QTest::addRow("zero") << "ERR" << 0 << "(error)";
         QTest::addRow("unknown") << "ERR" << 12345 << "(error)";
-        QTest::addRow("negative") << "ERR" << -1 << "(error)";
     }
     void namesLanguagesAsWindowsDoes() {
         QFETCH(QString, code);
@@ -230,7 +224,6 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<int>("langId");
         QTest::addRow("C") << "C" << 1033;
-        QTest::addRow("POSIX") << "POSIX" << 1033;
         QTest::addRow("German (Switzerland)") << "de_CH" << 2055;
         QTest::addRow("French (Canada)") << "fr_CA" << 3084;
         QTest::addRow("the first locale of its language") << "de_BE" << 1031;

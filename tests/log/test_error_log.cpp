@@ -49,7 +49,6 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("errors");
         QTest::addColumn<int>("warnings");
-        QTest::addRow("the banner alone") << QStringList{"open", "close"} << kBanner << 0 << 0;
         QTest::addRow("markers") << QStringList{"open",           "(ERROR) a",
                                                 "(Warning) b",    "(error) (warning) (error)",
                                                 "error, warning", "close"}
@@ -57,9 +56,6 @@ private slots:
                                         "(ERROR) a\r\n(Warning) b\r\n(error) (warning) (error)\r\n"
                                         "error, warning\r\n"
                                  << 2 << 2;
-        QTest::addRow("embedded line ends as they are")
-            << QStringList{"open", "\r\nAlias=x", "close"} << kBanner + "\r\nAlias=x\r\n"
-            << 0 << 0;
         QTest::addRow("a new open replaces the previous log")
             << QStringList{"open", "(error) first run", "close", "open", "second run", "close"}
             << kBanner + "second run\r\n"
