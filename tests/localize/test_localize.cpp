@@ -18,13 +18,12 @@ namespace {
 const QString kNotFound = QStringLiteral(
     "error in myLoadResString: The specified resource name cannot be found in the image file.");
 
-// A pack holding one text; a null text means the pack lacks the ID.
+// A pack that holds one text.
 class OneTextPack final : public StringSource {
 public:
     OneTextPack(int id, QString text) : m_id(id), m_text(std::move(text)) {}
     std::optional<QString> text(int id) const override {
-        if (id != m_id || m_text.isNull()) return std::nullopt;
-        return m_text;
+        return id == m_id ? std::optional(m_text) : std::nullopt;
     }
 
 private:
@@ -32,23 +31,13 @@ private:
     QString m_text;
 };
 
-// A pack that says which file it came from for every text.
-class NamedPack final : public StringSource {
-public:
-    explicit NamedPack(QString file) : m_file(std::move(file)) {}
-    std::optional<QString> text(int) const override { return m_file; }
-
-private:
-    QString m_file;
-};
-
-// Reads an empty file as a pack named by the file and any other as a damaged one.
+// Reads an empty file as a pack whose text 51 names the file, and any other as a damaged one.
 Languages::PackLoader namedPackLoader(QStringList* opened = nullptr) {
     return [opened](const QString& path) -> std::unique_ptr<StringSource> {
         const QFileInfo file(path);
         if (opened) *opened << file.fileName();
         if (file.size() > 0) return nullptr;
-        return std::make_unique<NamedPack>(file.fileName());
+        return std::make_unique<OneTextPack>(51, file.fileName());
     };
 }
 
