@@ -140,15 +140,6 @@ private slots:
         QVERIFY(query.value(0).toInt() >= 1);
     }
 
-    void sampleVoiceNamesAreWaveFiles() {
-        Reader reader(samplePath());
-        QSqlQuery voice = reader.query("SELECT VoiceName FROM vw_Subscriber WHERE VoiceName LIKE '%_vn.wav'");
-        QVERIFY(voice.next());
-        const QByteArray wav =
-            fileContents(samplePath() + "/install/Streams/HalvernDirDb/" + voice.value(0).toString());
-        QVERIFY(wav.startsWith("RIFF") && wav.mid(8, 4) == "WAVE");
-    }
-
 private:
     // One sample host of 80 subscribers for every check of the sample.
     QString samplePath() {
