@@ -1,29 +1,37 @@
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "host/host_version.h"
 #include "host/registry_api.h"
-#include "platform/notifier.h"
+#include "support/recording_notifier.h"
+#include "support/write_file.h"
 
 using brindle::HostVersionInfo;
 using brindle::RegistryFile;
+using brindle::testing::RecordingNotifier;
 
 namespace {
 
-// Keeps every message the engine would have shown.
-class RecordingNotifier : public brindle::Notifier {
-public:
-    void inform(const QString& text) override { messages.append(text); }
-    bool confirm(const QString& text, Answers) override {
-        messages.append(text);
-        return false;
-    }
-    QStringList messages;
-};
+const QByteArray kMakerKey = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Kestrom Systems\\Kestrom Halvern]\r\n";
+const QByteArray kFirstMakerKey = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Torvane]\r\n";
+const QString kNeedsVersion =
+    QStringLiteral("You need to load the verson information before calling any of the path fetch routines.");
+const QString kOverflow =
+    QStringLiteral("(error):6 (Overflow) in procedure getVersion of Module HalvernVersion");
 
-constexpr char kMakerKey[] = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Kestrom Systems\\Kestrom Halvern]\r\n";
-constexpr char kFirstMakerKey[] = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Torvane]\r\n";
+QByteArray makerVersion(int major, int minor, int release, int build) {
+    QByteArray values = kMakerKey;
+    for (const auto& [name, number] :
+         {std::pair{"Major", major}, {"Minor", minor}, {"Release", release}, {"Build", build}})
+        values += "\"" + QByteArray(name) +
+                  "Version\"=dword:" + QByteArray::number(number, 16).rightJustified(8, '0') + "\r\n";
+    return values;
+}
+
+QByteArray firstMakerVersion(const QByteArray& version, const QByteArray& build) {
+    return kFirstMakerKey + "\"Version Number\"=dword:" + version.rightJustified(8, '0') +
+           "\r\n\"Build Number\"=dword:" + build.rightJustified(8, '0') + "\r\n";
+}
 
 }  // namespace
 
@@ -37,247 +45,126 @@ private:
     // load fails the test.
     RegistryFile registryWith(const QByteArray& body) {
         const QString path = m_dir.filePath(QStringLiteral("registry.reg"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
-        file.write("Windows Registry Editor Version 5.00\r\n\r\n" + body);
-        file.close();
-        auto loaded = RegistryFile::load(path);
-        if (!loaded) {
-            QTest::qFail(qPrintable(loaded.error().message), __FILE__, __LINE__);
+        if (!brindle::testing::writeFile(path, "Windows Registry Editor Version 5.00\r\n\r\n" + body))
             return {};
-        }
-        return std::move(loaded).value();
-    }
-
-    static QByteArray makerVersion(int major, int minor, int release, int build) {
-        return kMakerKey + QStringLiteral(
-                               "\"MajorVersion\"=dword:%1\r\n\"MinorVersion\"=dword:%2\r\n"
-                               "\"ReleaseVersion\"=dword:%3\r\n\"BuildVersion\"=dword:%4\r\n")
-                               .arg(major, 8, 16, QChar(u'0'))
-                               .arg(minor, 8, 16, QChar(u'0'))
-                               .arg(release, 8, 16, QChar(u'0'))
-                               .arg(build, 8, 16, QChar(u'0'))
-                               .toUtf8();
+        auto loaded = RegistryFile::load(path);
+        if (!loaded) QTest::qFail(qPrintable(loaded.error().message), __FILE__, __LINE__);
+        return loaded ? std::move(loaded).value() : RegistryFile();
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
     void queryGivesTheStoredValueOrTheDefault_data() {
-        QTest::addColumn<QString>("keyPath");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("type");
-        QTest::addColumn<QVariant>("expected");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("expected");  // none: an unsupported type, refused
         const QVariant fallback(QStringLiteral("fallback"));
-        QTest::addRow("text") << "SOFTWARE\\A"
-                              << "Text" << 1 << QVariant(QStringLiteral("C:\\Halvern"));
-        QTest::addRow("number") << "software\\a\\"
-                                << "NUMBER" << 4 << QVariant::fromValue<qint32>(-2);
-        QTest::addRow("bytes") << "SOFTWARE\\A"
-                               << "Bytes" << 3 << QVariant(QByteArray("\x00\x7f", 2));
-        QTest::addRow("missing value") << "SOFTWARE\\A"
-                                       << "Other" << 1 << fallback;
-        QTest::addRow("missing key") << "SOFTWARE\\B"
-                                     << "Text" << 1 << fallback;
-        QTest::addRow("number asked as text") << "SOFTWARE\\A"
-                                              << "Number" << 1 << fallback;
-        QTest::addRow("text asked as number") << "SOFTWARE\\A"
-                                              << "Text" << 4 << fallback;
+        QTest::addRow("text") << "Text" << 1 << "SOFTWARE\\A" << QVariant("C:\\Halvern");
+        QTest::addRow("number") << "NUMBER" << 4 << "software\\a\\" << QVariant::fromValue<qint32>(-2);
+        QTest::addRow("bytes") << "Bytes" << 3 << "SOFTWARE\\A" << QVariant(QByteArray("\x00\x7f", 2));
+        QTest::addRow("missing value") << "Other" << 1 << "SOFTWARE\\A" << fallback;
+        QTest::addRow("missing key") << "Text" << 1 << "SOFTWARE\\B" << fallback;
+        QTest::addRow("number asked as text") << "Number" << 1 << "SOFTWARE\\A" << fallback;
+        QTest::addRow("text asked as number") << "Text" << 4 << "SOFTWARE\\A" << fallback;
+        QTest::addRow("expandable text") << "E" << 2 << "SOFTWARE\\A" << QVariant();
+        QTest::addRow("64-bit number") << "E" << 11 << "SOFTWARE\\A" << QVariant();
     }
     void queryGivesTheStoredValueOrTheDefault() {
-        QFETCH(QString, keyPath);
         QFETCH(QString, name);
         QFETCH(int, type);
+        QFETCH(QString, key);
         QFETCH(QVariant, expected);
         const RegistryFile registry = registryWith(
             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"Text\"=\"C:\\\\Halvern\"\r\n"
-            "\"Number\"=dword:fffffffe\r\n\"Bytes\"=hex:00,7f\r\n");
-        auto read = brindle::QueryRegistryValue(registry, brindle::Hive::LocalMachine, keyPath, name, type,
+            "\"Number\"=dword:fffffffe\r\n\"Bytes\"=hex:00,7f\r\n\"E\"=hex(2):41,00,00,00\r\n");
+        auto read = brindle::QueryRegistryValue(registry, brindle::Hive::LocalMachine, key, name, type,
                                                 QStringLiteral("fallback"));
-        QVERIFY(read.ok());
-        QCOMPARE(read.value(), expected);
+        QCOMPARE(read.ok(), expected.isValid());
+        if (read) QCOMPARE(read.value(), expected);
+        if (!read) QCOMPARE(read.error().number, brindle::kUnsupportedValueTypeError);
     }
 
-    void queryRejectsUnsupportedValueTypes_data() {
-        QTest::addColumn<int>("type");
-        QTest::addRow("expandable text") << 2;
-        QTest::addRow("none") << 0;
-        QTest::addRow("multi-string") << 7;
-        QTest::addRow("64-bit number") << 11;
-    }
-    void queryRejectsUnsupportedValueTypes() {
-        QFETCH(int, type);
-        const RegistryFile registry =
-            registryWith("[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"E\"=hex(2):41,00,00,00\r\n");
-        auto read =
-            brindle::QueryRegistryValue(registry, brindle::Hive::LocalMachine, QStringLiteral("SOFTWARE\\A"),
-                                        QStringLiteral("E"), type, QVariant());
-        QVERIFY(!read.ok());
-        QCOMPARE(read.error().number, 1001);
-        QCOMPARE(read.error().message, QStringLiteral("Unsupported value type"));
-    }
-
-    void makerKeyWinsOverTheFirstMakersKey() {
-        RecordingNotifier notifier;
-        const HostVersionInfo info = getVersion(registryWith(makerVersion(7, 2, 1, 300) + kFirstMakerKey +
-                                                             "\"Version Number\"=dword:00030001\r\n"),
-                                                notifier);
-        QVERIFY(info.NewLayout);
-        QVERIFY(!info.NotFound);
-        QCOMPARE(info.Major, 7);
-        QCOMPARE(info.Minor, 2);
-        QCOMPARE(info.Release, 1);
-        QCOMPARE(info.Build, 300);
-        QCOMPARE(info.VersionText, QStringLiteral("7.2(1.300)"));
-        QVERIFY(notifier.messages.isEmpty());
-    }
-
-    void writesVersionTextAsMajorMinorReleaseBuild() {
-        RecordingNotifier notifier;
-        const HostVersionInfo info = getVersion(registryWith(makerVersion(4, 0, 3, 125)), notifier);
-        QCOMPARE(info.VersionText, QStringLiteral("4.0(3.125)"));
-    }
-
-    void makerKeyWithoutValuesGivesZeros() {
-        RecordingNotifier notifier;
-        const HostVersionInfo info = getVersion(registryWith(kMakerKey), notifier);
-        QVERIFY(info.NewLayout);
-        QCOMPARE(info.VersionText, QStringLiteral("0.0(0.0)"));
-        QVERIFY(notifier.messages.isEmpty());
-    }
-
-    void reportsAVersionNumberTooLargeFor16Bits() {
-        RecordingNotifier notifier;
-        const HostVersionInfo info = getVersion(registryWith(makerVersion(0x10000, 2, 1, 5)), notifier);
-        QCOMPARE(notifier.messages,
-                 QStringList{QStringLiteral(
-                     "(error):6 (Overflow) in procedure getVersion of Module HalvernVersion")});
-        QCOMPARE(info.Major, 0);
-        QCOMPARE(info.VersionText, QStringLiteral("0.2(1.5)"));
-        QVERIFY(info.NewLayout);
-    }
-
-    void readsTheFirstMakersHexDigitsAsTheHostDoes_data() {
-        QTest::addColumn<QByteArray>("values");
+    void readsTheVersionOfEitherGeneration_data() {
+        QTest::addColumn<QByteArray>("registry");
         QTest::addColumn<QString>("versionText");
-        QTest::addRow("3.1 build 7B")
-            << QByteArray("\"Version Number\"=dword:00030001\r\n\"Build Number\"=dword:0000007b\r\n")
-            << "3.1(0.123)";
-        QTest::addRow("minor 000A reads as 0")
-            << QByteArray("\"Version Number\"=dword:0004000a\r\n\"Build Number\"=dword:00000000\r\n")
-            << "4.0(0.0)";
-        QTest::addRow("digit then letter stops")
-            << QByteArray("\"Version Number\"=dword:001200a4\r\n\"Build Number\"=dword:00050010\r\n")
-            << "12.0(5.16)";
-        QTest::addRow("build FFFF is -1")
-            << QByteArray("\"Version Number\"=dword:00010000\r\n\"Build Number\"=dword:0001ffff\r\n")
-            << "1.0(1.-1)";
-        QTest::addRow("negative number keeps its 32 bits")
-            << QByteArray("\"Version Number\"=dword:90000001\r\n") << "9000.1(0.0)";
-        QTest::addRow("values missing") << QByteArray() << "0.0(0.0)";
-        QTest::addRow("values of another type")
-            << QByteArray("\"Version Number\"=\"30001\"\r\n") << "0.0(0.0)";
+        QTest::addColumn<bool>("newLayout");
+        QTest::addColumn<bool>("notFound");
+        QTest::addColumn<bool>("overflow");
+        const QByteArray other = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n";
+        QTest::addRow("the maker's key wins over the first maker's")
+            << makerVersion(7, 2, 1, 300) + firstMakerVersion("00030001", "0") << "7.2(1.300)" << true
+            << false << false;
+        QTest::addRow("the maker's key without values") << kMakerKey << "0.0(0.0)" << true << false << false;
+        QTest::addRow("a number too large for 16 bits")
+            << makerVersion(0x10000, 2, 1, 5) << "0.2(1.5)" << true << false << true;
+        QTest::addRow("first maker, build 7B")
+            << firstMakerVersion("00030001", "0000007b") << "3.1(0.123)" << false << false << false;
+        QTest::addRow("first maker, minor 000A reads as 0")
+            << firstMakerVersion("0004000a", "0") << "4.0(0.0)" << false << false << false;
+        QTest::addRow("first maker, digit then letter stops")
+            << firstMakerVersion("001200a4", "00050010") << "12.0(5.16)" << false << false << false;
+        QTest::addRow("first maker, build FFFF is -1")
+            << firstMakerVersion("00010000", "0001ffff") << "1.0(1.-1)" << false << false << false;
+        QTest::addRow("first maker, a negative number keeps its 32 bits")
+            << firstMakerVersion("90000001", "0") << "9000.1(0.0)" << false << false << false;
+        QTest::addRow("first maker, values missing")
+            << kFirstMakerKey << "0.0(0.0)" << false << false << false;
+        QTest::addRow("first maker, values of another type")
+            << kFirstMakerKey + "\"Version Number\"=\"30001\"\r\n"
+            << "0.0(0.0)" << false << false << false;
+        QTest::addRow("neither key") << other << "0.0(0.0)" << false << true << false;
     }
-    void readsTheFirstMakersHexDigitsAsTheHostDoes() {
-        QFETCH(QByteArray, values);
+    void readsTheVersionOfEitherGeneration() {
+        QFETCH(QByteArray, registry);
         QFETCH(QString, versionText);
+        QFETCH(bool, newLayout);
+        QFETCH(bool, notFound);
+        QFETCH(bool, overflow);
         RecordingNotifier notifier;
-        const HostVersionInfo info = getVersion(registryWith(kFirstMakerKey + values), notifier);
-        QVERIFY(!info.NewLayout);
-        QVERIFY(!info.NotFound);
+        const HostVersionInfo info = getVersion(registryWith(registry), notifier);
         QCOMPARE(info.VersionText, versionText);
-        QVERIFY(notifier.messages.isEmpty());
+        QCOMPARE(info.NewLayout, newLayout);
+        QCOMPARE(info.NotFound, notFound);
+        QCOMPARE(notifier.messages, overflow ? QStringList{kOverflow} : QStringList());
     }
 
-    void firstMakersVersionFillsEveryField() {
-        RecordingNotifier notifier;
-        const HostVersionInfo info = getVersion(
-            registryWith(QByteArray("[HKEY_LOCAL_MACHINE\\Software\\Torvane\\]\r\n") +
-                         "\"Version Number\"=dword:00030001\r\n\"Build Number\"=dword:0000007B\r\n"),
-            notifier);
-        QCOMPARE(info.Major, 3);
-        QCOMPARE(info.Minor, 1);
-        QCOMPARE(info.Release, 0);
-        QCOMPARE(info.Build, 123);
-        QVERIFY(!info.NewLayout);
-    }
-
-    void neitherKeyMeansNotFound() {
-        RecordingNotifier notifier;
-        for (const RegistryFile& registry :
-             {RegistryFile(), registryWith("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n")}) {
-            const HostVersionInfo info = getVersion(registry, notifier);
-            QVERIFY(info.NotFound);
-            QVERIFY(!info.NewLayout);
-            QCOMPARE(info.Major, 0);
-            QCOMPARE(info.VersionText, QStringLiteral("0.0(0.0)"));
-        }
-        QVERIFY(notifier.messages.isEmpty());
-    }
-
-    void installPathNeedsTheVersionFirst() {
-        RecordingNotifier notifier;
-        const RegistryFile registry =
-            registryWith(QByteArray(kMakerKey) + "\"InstalledFolderPath\"=\"/opt/halvern\"\r\n");
-        QCOMPARE(strGetInstallPath(HostVersionInfo{}, registry, m_dir.path(), notifier), QString());
-        QCOMPARE(notifier.messages,
-                 QStringList{QStringLiteral("You need to load the verson information before "
-                                            "calling any of the path fetch routines.")});
-    }
-
-    void installPathOfTheCurrentGenerationEndsInASeparator_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("expected");  // "HOST" stands for the host folder
-        QTest::addRow("absolute") << "/opt/halvern"
-                                  << "/opt/halvern/";
-        QTest::addRow("absolute with separator") << "/opt/halvern/"
-                                                 << "/opt/halvern/";
-        QTest::addRow("absolute, unclean") << "/opt//halvern/./bin/.."
-                                           << "/opt/halvern/";
-        QTest::addRow("relative") << "Install"
-                                  << "HOST/Install/";
-        QTest::addRow("relative with dots") << "./a/../Install/"
-                                            << "HOST/Install/";
-        QTest::addRow("not set") << ""
-                                 << "";
-    }
-    void installPathOfTheCurrentGenerationEndsInASeparator() {
-        QFETCH(QString, stored);
-        QFETCH(QString, expected);
-        RecordingNotifier notifier;
-        QByteArray body = makerVersion(5, 0, 0, 1);
-        if (!stored.isEmpty()) body += "\"InstalledFolderPath\"=\"" + stored.toUtf8() + "\"\r\n";
-        const RegistryFile registry = registryWith(body);
-        const HostVersionInfo info = getVersion(registry, notifier);
-        QCOMPARE(strGetInstallPath(info, registry, m_dir.path(), notifier),
-                 expected.replace("HOST", m_dir.path()));
-        QVERIFY(notifier.messages.isEmpty());
-    }
-
-    void installPathOfTheOlderGenerationAddsNoSeparator_data() {
-        QTest::addColumn<QString>("stored");
+    // The current generation's path always ends in a separator; the older one's is given as
+    // stored, only made absolute. "HOST" stands for the host folder.
+    void findsTheInstallPathOfEitherGeneration_data() {
+        QTest::addColumn<QByteArray>("registry");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("absolute, as stored") << "/srv/ostrum"
-                                             << "/srv/ostrum";
-        QTest::addRow("absolute with separator") << "/srv/ostrum/"
-                                                 << "/srv/ostrum/";
-        QTest::addRow("relative") << "Ostrum"
-                                  << "HOST/Ostrum";
-        QTest::addRow("relative with separator") << "Ostrum/"
-                                                 << "HOST/Ostrum/";
+        QTest::addColumn<bool>("reported");
+        const auto current = [](const QByteArray& path) {
+            return makerVersion(5, 0, 0, 1) + "\"InstalledFolderPath\"=\"" + path + "\"\r\n";
+        };
+        const auto older = [](const QByteArray& path) {
+            return firstMakerVersion("00030001", "0") +
+                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Torvane\\Ostrum\\1.0]\r\n\"Root Path\"=\"" + path +
+                   "\"\r\n";
+        };
+        QTest::addRow("absolute") << current("/opt/halvern") << "/opt/halvern/" << false;
+        QTest::addRow("absolute with separator") << current("/opt/halvern/") << "/opt/halvern/" << false;
+        QTest::addRow("absolute, unclean") << current("/opt//halvern/./bin/..") << "/opt/halvern/" << false;
+        QTest::addRow("relative") << current("Install") << "HOST/Install/" << false;
+        QTest::addRow("relative with dots") << current("./a/../Install/") << "HOST/Install/" << false;
+        QTest::addRow("not set") << makerVersion(5, 0, 0, 1) << "" << false;
+        QTest::addRow("no version loaded") << kMakerKey + "\"InstalledFolderPath\"=\"/opt\"\r\n"
+                                           << "" << true;
+        QTest::addRow("older, absolute") << older("/srv/ostrum") << "/srv/ostrum" << false;
+        QTest::addRow("older, absolute with separator") << older("/srv/ostrum/") << "/srv/ostrum/" << false;
+        QTest::addRow("older, relative") << older("Ostrum") << "HOST/Ostrum" << false;
+        QTest::addRow("older, relative with separator") << older("Ostrum/") << "HOST/Ostrum/" << false;
     }
-    void installPathOfTheOlderGenerationAddsNoSeparator() {
-        QFETCH(QString, stored);
+    void findsTheInstallPathOfEitherGeneration() {
+        QFETCH(QByteArray, registry);
         QFETCH(QString, expected);
+        QFETCH(bool, reported);
         RecordingNotifier notifier;
-        const RegistryFile registry =
-            registryWith(QByteArray(kFirstMakerKey) + "\"Version Number\"=dword:00030001\r\n" +
-                         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Torvane\\Ostrum\\1.0]\r\n\"Root Path\"=\"" +
-                         stored.toUtf8() + "\"\r\n");
-        const HostVersionInfo info = getVersion(registry, notifier);
-        QCOMPARE(strGetInstallPath(info, registry, m_dir.path(), notifier),
+        const RegistryFile loaded = registryWith(registry);
+        const HostVersionInfo info = getVersion(loaded, notifier);
+        QCOMPARE(strGetInstallPath(info, loaded, m_dir.path(), notifier),
                  expected.replace("HOST", m_dir.path()));
-        QVERIFY(notifier.messages.isEmpty());
+        QCOMPARE(notifier.messages, reported ? QStringList{kNeedsVersion} : QStringList());
     }
 };
 

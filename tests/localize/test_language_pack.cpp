@@ -1,6 +1,5 @@
 #include <sys/stat.h>
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -8,10 +7,10 @@
 
 #include "localize/language_pack.h"
 #include "localize/language_pack_writer.h"
+#include "support/write_file.h"
 
-using brindle::languagePackImage;
 using brindle::loadLanguagePack;
-using brindle::loadLanguagePackFromBytes;
+using brindle::testing::writeFile;
 
 namespace {
 
@@ -23,17 +22,15 @@ QString longText() {
 // these same texts; its ID 2 is empty, which reads as missing, and ID 100 is held in German
 // and English, German listed first.
 QMap<int, QString> sampleTexts() {
-    return {
-        {0, QStringLiteral(" Build")},
-        {1, QStringLiteral("Größe")},
-        {15, QStringLiteral("tab\there\nnewline \\ backslash \"quoted\"")},
-        {16, QStringLiteral("élément")},
-        {17, QStringLiteral("日本語 𝄞")},
-        {40, longText()},
-        {100, QStringLiteral("Deutsch")},
-        {4000, QStringLiteral("last block")},
-        {65535, QStringLiteral("the very last")},
-    };
+    return {{0, QStringLiteral(" Build")},
+            {1, QStringLiteral("Größe")},
+            {15, QStringLiteral("tab\there\nnewline \\ backslash \"quoted\"")},
+            {16, QStringLiteral("élément")},
+            {17, QStringLiteral("日本語 𝄞")},
+            {40, longText()},
+            {100, QStringLiteral("Deutsch")},
+            {4000, QStringLiteral("last block")},
+            {65535, QStringLiteral("the very last")}};
 }
 
 const char kResourceScript[] = R"rc(STRINGTABLE
@@ -60,50 +57,29 @@ BEGIN
 END
 )rc";
 
-// The sample table as brindle-pack writes it.
+// The sample texts as a table for brindle-pack, as its dump writes them.
 QByteArray sampleTable() {
-    return "0\t Build\n"
-           "1\tGröße\n"
-           "15\ttab\\there\\nnewline \\\\ backslash \"quoted\"\n"
-           "16\télément\n"
-           "17\t日本語 𝄞\n"
-           "40\t" +
-           longText().toUtf8() +
-           "\n"
-           "100\tDeutsch\n"
-           "4000\tlast block\n"
-           "65535\tthe very last\n";
-}
-
-QString describe(const std::optional<QString>& text) {
-    return text ? QLatin1Char('"') + text->left(40) + QLatin1Char('"') : QStringLiteral("nothing");
+    return "0\t Build\n1\tGröße\n15\ttab\\there\\nnewline \\\\ backslash \"quoted\"\n16\télément\n"
+           "17\t日本語 𝄞\n40\t" +
+           longText().toUtf8() + "\n100\tDeutsch\n4000\tlast block\n65535\tthe very last\n";
 }
 
 // The first ID whose text differs from `expected`, described; empty when all 65536 agree.
 QString firstDifference(const brindle::StringSource& pack, const QMap<int, QString>& expected) {
     for (int id = 0; id <= 0xFFFF; ++id) {
-        const std::optional<QString> wanted =
-            expected.contains(id) ? std::optional<QString>(expected[id]) : std::nullopt;
+        const auto wanted = expected.contains(id) ? std::optional(expected[id]) : std::nullopt;
         if (pack.text(id) != wanted)
-            return QStringLiteral("ID %1 is %2, not %3")
-                .arg(id)
-                .arg(describe(pack.text(id)), describe(wanted));
+            return QStringLiteral("ID %1 is %2").arg(id).arg(pack.text(id).value_or("nothing").left(40));
     }
     return {};
 }
 
-QString binDir() {
-    const QString dir = qEnvironmentVariable("BRINDLE_BIN_DIR");
-    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
-}
-
 struct Ran {
-    int exitCode = -1;
+    int exitCode = -1;  // also when the program crashed or did not end in time
     QByteArray out;
     QByteArray err;
 };
 
-// Exit code -1 when the program crashed or did not end within `timeoutMs`.
 Ran run(const QString& program, const QStringList& arguments, int timeoutMs = 60000) {
     QProcess process;
     process.start(program, arguments);
@@ -113,12 +89,7 @@ Ran run(const QString& program, const QStringList& arguments, int timeoutMs = 60
 }
 
 Ran pack(const QStringList& arguments, int timeoutMs = 60000) {
-    return run(binDir() + QStringLiteral("/brindle-pack"), arguments, timeoutMs);
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return run(qEnvironmentVariable("BRINDLE_BIN_DIR") + "/brindle-pack", arguments, timeoutMs);
 }
 
 }  // namespace
@@ -136,85 +107,77 @@ private slots:
         QFETCH(QString, format);
         const QString prefix = QStringLiteral("x86_64-w64-mingw32-");
         for (const char* tool : {"windres", "ld", "objcopy"}) {
-            if (QStandardPaths::findExecutable(prefix + QLatin1StringView(tool)).isEmpty())
-                QSKIP(qPrintable(
-                    prefix + QLatin1StringView(tool) +
-                    " is not installed (Debian's binutils-mingw-w64-x86-64; scripts/install-deps --test)"));
+            if (QStandardPaths::findExecutable(prefix + tool).isEmpty())
+                QSKIP(qPrintable(prefix + tool +
+                                 " is not installed (Debian's binutils-mingw-w64-x86-64; "
+                                 "scripts/install-deps --test)"));
         }
         QTemporaryDir dir;
         QVERIFY(
             writeFile(dir.filePath("pack.rc"), QString::fromUtf8(kResourceScript).arg(longText()).toUtf8()));
         // windres' own preprocessor would be the MinGW gcc, which binutils alone lacks; the
         // script needs none, so cat passes it through. Code page 65001 reads it as UTF-8.
-        Ran ran = run(prefix + "windres", {"--preprocessor=cat", "-c", "65001", "-O", "coff",
-                                           dir.filePath("pack.rc"), "-o", dir.filePath("pack.res")});
-        QVERIFY2(ran.exitCode == 0, ran.err.constData());
-        ran = run(prefix + "ld", {"--dll", "-e", "0", "--subsystem", "windows", "-o",
-                                  dir.filePath("pack.dll"), dir.filePath("pack.res")});
-        QVERIFY2(ran.exitCode == 0, ran.err.constData());
-        if (!format.isEmpty()) {
-            ran = run(prefix + "objcopy", {"-O", format, dir.filePath("pack.dll")});
+        QList<QStringList> steps = {{"windres", "--preprocessor=cat", "-c", "65001", "-O", "coff",
+                                     dir.filePath("pack.rc"), "-o", dir.filePath("pack.res")},
+                                    {"ld", "--dll", "-e", "0", "--subsystem", "windows", "-o",
+                                     dir.filePath("pack.dll"), dir.filePath("pack.res")}};
+        if (!format.isEmpty()) steps.append({"objcopy", "-O", format, dir.filePath("pack.dll")});
+        for (QStringList step : steps) {
+            const Ran ran = run(prefix + step.takeFirst(), step);
             QVERIFY2(ran.exitCode == 0, ran.err.constData());
         }
-
-        const auto pack = loadLanguagePack(dir.filePath("pack.dll"));
-        QVERIFY(pack);
-        const QString difference = firstDifference(*pack, sampleTexts());
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));
-    }
-
-    void readsAPackTheWriterMade() {
-        QMap<int, QString> texts = sampleTexts();
-        texts.insert(2, QString());
-        const auto pack = loadLanguagePackFromBytes(languagePackImage(texts));
-        QVERIFY(pack);
-        const QString difference = firstDifference(*pack, sampleTexts());
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));
-    }
-
-    void writerHoldsTheLongestTextAtTheLastId() {
-        const QMap<int, QString> texts = {{65535, QString(65535, QLatin1Char('z'))}};
-        const auto pack = loadLanguagePackFromBytes(languagePackImage(texts));
-        QVERIFY(pack);
-        QCOMPARE(pack->text(65535), texts[65535]);
-    }
-
-    void writerRefusesWhatAPackCannotHold_data() {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<int>("length");
-        QTest::newRow("a negative ID") << -1 << 3;
-        QTest::newRow("an ID past 65535") << 65536 << 3;
-        QTest::newRow("a text of 65536 code units") << 7 << 65536;
-    }
-    void writerRefusesWhatAPackCannotHold() {
-        QFETCH(int, id);
-        QFETCH(int, length);
-        QVERIFY(languagePackImage({{1, QStringLiteral("fine")}, {id, QString(length, QLatin1Char('x'))}})
-                    .isEmpty());
-    }
-
-    void packCommandMakesWhatDumpGivesBackByteForByte() {
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath("table.txt"), sampleTable()));
-        Ran ran = pack({"make", dir.filePath("table.txt"), dir.filePath("Sample_DEU.dll")});
-        QVERIFY2(ran.exitCode == 0, ran.err.constData());
-        const auto loaded = loadLanguagePack(dir.filePath("Sample_DEU.dll"));
+        const auto loaded = loadLanguagePack(dir.filePath("pack.dll"));
         QVERIFY(loaded);
         const QString difference = firstDifference(*loaded, sampleTexts());
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
-
-        ran = pack({"dump", dir.filePath("Sample_DEU.dll")});
-        QCOMPARE(ran.exitCode, 0);
-        QCOMPARE(ran.out, sampleTable());
     }
 
-    void packCommandLeavesOutCommentsBlankLinesAndLineEndBytes() {
+    void writerMakesWhatTheReaderReadsOrRefuses_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("the longest text at the last ID") << 65535 << 65535 << true;
+        QTest::newRow("an empty text reads as missing") << 2 << 0 << true;
+        QTest::newRow("a negative ID") << -1 << 3 << false;
+        QTest::newRow("an ID past 65535") << 65536 << 3 << false;
+        QTest::newRow("a text of 65536 code units") << 7 << 65536 << false;
+    }
+    void writerMakesWhatTheReaderReadsOrRefuses() {
+        QFETCH(int, id);
+        QFETCH(int, length);
+        QFETCH(bool, written);
+        QMap<int, QString> texts = sampleTexts();
+        texts.insert(id, QString(length, u'z'));
+        const QByteArray image = brindle::languagePackImage(texts);
+        QCOMPARE(!image.isEmpty(), written);
+        if (!written) return;
+        if (length == 0) texts.remove(id);
+        const auto loaded = brindle::loadLanguagePackFromBytes(image);
+        QVERIFY(loaded);
+        const QString difference = firstDifference(*loaded, texts);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void packCommandMakesWhatDumpGivesBack_data() {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QByteArray>("dump");
+        QTest::newRow("every kind of text, byte for byte") << sampleTable() << sampleTable();
+        QTest::newRow("comments, blank lines and line-end bytes left out")
+            << QByteArray(
+                   "\xEF\xBB\xBF# made by hand\r\n\r\n7\t trailing blanks  \r\n   \n#3\tnot a text\n2\tTwo")
+            << QByteArray("2\tTwo\n7\t trailing blanks  \n");
+    }
+    void packCommandMakesWhatDumpGivesBack() {
+        QFETCH(QByteArray, table);
+        QFETCH(QByteArray, dump);
         QTemporaryDir dir;
-        const QByteArray table =
-            "\xEF\xBB\xBF# made by hand\r\n\r\n7\t trailing blanks  \r\n   \n#3\tnot a text\n2\tTwo";
         QVERIFY(writeFile(dir.filePath("table.txt"), table));
-        QCOMPARE(pack({"make", dir.filePath("table.txt"), dir.filePath("out.dll")}).exitCode, 0);
-        QCOMPARE(pack({"dump", dir.filePath("out.dll")}).out, QByteArray("2\tTwo\n7\t trailing blanks  \n"));
+        const Ran made = pack({"make", dir.filePath("table.txt"), dir.filePath("Sample_DEU.dll")});
+        QVERIFY2(made.exitCode == 0, made.err.constData());
+        const Ran dumped = pack({"dump", dir.filePath("Sample_DEU.dll")});
+        QCOMPARE(dumped.exitCode, 0);
+        QCOMPARE(dumped.out, dump);
+        QCOMPARE(pack({"dump", dir.filePath("table.txt")}).exitCode, 1);  // a table is no pack
     }
 
     void packCommandRefusesABadLineByItsNumber_data() {
@@ -270,15 +233,6 @@ private slots:
         QCOMPARE(ran.exitCode, 1);
         QVERIFY2(ran.err.contains(refusal.toUtf8()), ran.err.constData());
         QVERIFY(!QFile::exists(dir.filePath("out.dll")));
-    }
-
-    void packCommandDumpRefusesAFileThatIsNoPack() {
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath("table.txt"), sampleTable()));
-        const Ran ran = pack({"dump", dir.filePath("table.txt")});
-        QCOMPARE(ran.exitCode, 1);
-        QVERIFY(ran.out.isEmpty());
-        QVERIFY(!ran.err.isEmpty());
     }
 };
 

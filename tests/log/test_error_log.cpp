@@ -1,16 +1,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "log/error_log.h"
+#include "support/brindle_process.h"
 #include "support/file_size_limit.h"
+#include "support/write_file.h"
 
 using brindle::ErrorLog;
+using brindle::testing::fileContents;
 using brindle::testing::FileSizeLimit;
 
 namespace {
@@ -25,10 +26,8 @@ const QByteArray kBanner =
     "*************************************************************\r\n"
     "\r\n";
 
-QByteArray contentsOf(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return file.readAll();
+brindle::Result<void> open(ErrorLog& log, const QString& path, bool append = false) {
+    return log.OpenErrorLog(path, append, QStringLiteral("Brindle"), QStringLiteral("1.0.3"));
 }
 
 }  // namespace
@@ -43,113 +42,61 @@ private slots:
         QFile::remove(m_path);
     }
 
-    void writesTheBannerByteForByte() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        QVERIFY(log.isOpen());
-        log.CloseErrorLog();
-        QCOMPARE(contentsOf(m_path), kBanner);
-    }
-
-    void startsCountingAfterTheBanner() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        QCOMPARE(log.errorCount(), 0);
-        QCOMPARE(log.warningCount(), 0);
-    }
-
-    void countsMarkersInAnyCase_data() {
-        QTest::addColumn<QString>("text");
+    // Steps: "open", "append" (open and continue), "close", or a line to write. Markers count in
+    // any letter case, once a line, and only from the banner on.
+    void writesTheBannerAndCountsEachLine_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("errors");
         QTest::addColumn<int>("warnings");
-        QTest::addRow("error") << "(error) can't find COS reference for mail user.  Skipping user." << 1 << 0;
-        QTest::addRow("capitals") << "(ERROR) in export." << 1 << 0;
-        QTest::addRow("mixed case warning") << "a (Warning) here" << 0 << 1;
-        QTest::addRow("both markers") << "(error) and (warning)" << 1 << 1;
-        QTest::addRow("marker twice counts once") << "(error) (error)" << 1 << 0;
-        QTest::addRow("no parentheses") << "error and warning" << 0 << 0;
-        QTest::addRow("marker line") << "\r\nAlias=jsmith" << 0 << 0;
+        QTest::addRow("markers") << QStringList{"open",           "(ERROR) a",
+                                                "(Warning) b",    "(error) (warning) (error)",
+                                                "error, warning", "close"}
+                                 << kBanner +
+                                        "(ERROR) a\r\n(Warning) b\r\n(error) (warning) (error)\r\n"
+                                        "error, warning\r\n"
+                                 << 2 << 2;
+        QTest::addRow("a new open replaces the previous log")
+            << QStringList{"open", "(error) first run", "close", "open", "second run", "close"}
+            << kBanner + "second run\r\n"
+            << 0 << 0;
+        QTest::addRow("reopening without closing replaces too")
+            << QStringList{"open", "first run", "open", "close"} << kBanner << 0 << 0;
+        QTest::addRow("append keeps the previous log")
+            << QStringList{"open", "(error) first run", "close", "append", "close"}
+            << kBanner + "(error) first run\r\n" + kBanner << 0 << 0;
+        QTest::addRow("counting goes on after closing")
+            << QStringList{"open", "(error) one", "close", "(warning) two, while closed"}
+            << kBanner + "(error) one\r\n"
+            << 1 << 1;
     }
-    void countsMarkersInAnyCase() {
-        QFETCH(QString, text);
+    void writesTheBannerAndCountsEachLine() {
+        QFETCH(QStringList, steps);
+        QFETCH(QByteArray, content);
         QFETCH(int, errors);
         QFETCH(int, warnings);
         ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        log.WriteLogLine(text);
+        for (const QString& step : steps) {
+            if (step == "open" || step == "append") {
+                QVERIFY(open(log, m_path, step == "append").ok());
+                QCOMPARE(log.errorCount() + log.warningCount(), 0);
+            } else if (step == "close") {
+                log.CloseErrorLog();
+                QVERIFY(!log.isOpen());
+            } else {
+                log.WriteLogLine(step);
+            }
+        }
         QCOMPARE(log.errorCount(), errors);
         QCOMPARE(log.warningCount(), warnings);
+        QCOMPARE(fileContents(m_path), content);
     }
 
     void countsPast32767() {
         ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
+        QVERIFY(open(log, m_path).ok());
         for (int i = 0; i < 40000; ++i) log.WriteLogLine(QStringLiteral("(error) x"));
-        log.WriteLogLine(QStringLiteral("(warning) y"));
         QCOMPARE(log.errorCount(), 40000);
-        QCOMPARE(log.warningCount(), 1);
-        log.CloseErrorLog();
-        QCOMPARE(contentsOf(m_path).count("(error) x\r\n"), 40000);
-    }
-
-    void writesEmbeddedLineEndsAsTheyAre() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        log.WriteLogLine(QStringLiteral("\r\nAlias=x"));
-        log.CloseErrorLog();
-        QCOMPARE(contentsOf(m_path), kBanner + "\r\nAlias=x\r\n");
-    }
-
-    void writesTextInTheLocaleEncoding() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        const QString alias = QStringLiteral("Alias=Zo\u00eb");
-        log.WriteLogLine(alias);
-        log.CloseErrorLog();
-        QCOMPARE(contentsOf(m_path), kBanner + alias.toLocal8Bit() + "\r\n");
-    }
-
-    void newOpenReplacesThePreviousLog() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        log.WriteLogLine(QStringLiteral("(error) first run"));
-        log.CloseErrorLog();
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        QCOMPARE(log.errorCount(), 0);
-        log.WriteLogLine(QStringLiteral("second run"));
-        log.CloseErrorLog();
-        QCOMPARE(contentsOf(m_path), kBanner + "second run\r\n");
-    }
-
-    void reopeningWithoutClosingReplacesToo() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        log.WriteLogLine(QStringLiteral("first run"));
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        log.CloseErrorLog();
-        QCOMPARE(contentsOf(m_path), kBanner);
-    }
-
-    void appendModeKeepsThePreviousLog() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        log.WriteLogLine(QStringLiteral("(error) first run"));
-        log.CloseErrorLog();
-        QVERIFY(log.OpenErrorLog(m_path, true, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        QCOMPARE(log.errorCount(), 0);
-        log.CloseErrorLog();
-        QCOMPARE(contentsOf(m_path), kBanner + "(error) first run\r\n" + kBanner);
-    }
-
-    void countsKeepTheirValuesAfterClosing() {
-        ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
-        log.WriteLogLine(QStringLiteral("(error) one"));
-        log.CloseErrorLog();
-        log.WriteLogLine(QStringLiteral("(error) two, while closed"));
-        QVERIFY(!log.isOpen());
-        QCOMPARE(log.errorCount(), 2);
-        QCOMPARE(contentsOf(m_path), kBanner + "(error) one\r\n");
     }
 
     // Whatever is at the log's path that is not a regular file of its own is refused, and
@@ -174,9 +121,7 @@ private slots:
         QFETCH(QString, obstacle);
         QFETCH(QString, reason);
         const QString precious = m_dir.filePath(QStringLiteral("precious.conf"));
-        QFile file(precious);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep\n") == 5);
-        file.close();
+        QVERIFY(brindle::testing::writeFile(precious, "keep\n"));
         QString path = m_path;
         if (obstacle == "missing") path = m_dir.filePath(QStringLiteral("no such folder/BrindleErrors.log"));
         if (obstacle == "symlink") QVERIFY(QFile::link(precious, path));
@@ -186,21 +131,20 @@ private slots:
         if (obstacle == "device") path = QStringLiteral("/dev/full");
 
         ErrorLog log;
-        const auto opened = log.OpenErrorLog(path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3"));
+        const auto opened = open(log, path);
         QVERIFY(!opened.ok());
         QVERIFY2(opened.error().message.contains(path + ": " + reason), qPrintable(opened.error().message));
         QVERIFY(!log.isOpen());
         log.WriteLogLine(QStringLiteral("(error) nowhere to go"));
         QCOMPARE(log.errorCount(), 1);
-        QCOMPARE(contentsOf(precious), QByteArray("keep\n"));
+        QCOMPARE(fileContents(precious), QByteArray("keep\n"));
         QVERIFY(!QFile::exists(m_dir.filePath("not-yet")));
     }
 
     void aLogThatCannotTakeItsBannerIsNotOpened() {
         ErrorLog log;
         const FileSizeLimit fullDisk(0);
-        const auto opened =
-            log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3"));
+        const auto opened = open(log, m_path);
         QVERIFY(!opened.ok());
         QVERIFY2(opened.error().message.contains(m_path + " is incomplete: File too large"),
                  qPrintable(opened.error().message));
@@ -209,7 +153,7 @@ private slots:
 
     void aLineLostOnAFullDiskMakesTheLogIncomplete() {
         ErrorLog log;
-        QVERIFY(log.OpenErrorLog(m_path, false, QStringLiteral("Brindle"), QStringLiteral("1.0.3")).ok());
+        QVERIFY(open(log, m_path).ok());
         log.WriteLogLine(QStringLiteral("Alias=first"));
         QVERIFY(log.whole().ok());
         {
