@@ -3,8 +3,8 @@
 
 #include "host/host_version.h"
 #include "host/registry_api.h"
+#include "support/files.h"
 #include "support/recording_notifier.h"
-#include "support/write_file.h"
 
 using brindle::HostVersionInfo;
 using brindle::RegistryFile;

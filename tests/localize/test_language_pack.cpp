@@ -7,7 +7,7 @@
 
 #include "localize/language_pack.h"
 #include "localize/language_pack_writer.h"
-#include "support/write_file.h"
+#include "support/files.h"
 
 using brindle::loadLanguagePack;
 using brindle::testing::writeFile;

@@ -15,7 +15,7 @@
 #include "localize/language_pack.h"
 #include "localize/language_pack_writer.h"
 #include "localize/string_table.h"
-#include "support/write_file.h"
+#include "support/files.h"
 
 using brindle::languagePackImage;
 using brindle::loadLanguagePack;

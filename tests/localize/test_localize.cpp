@@ -7,8 +7,8 @@
 #include "localize/language_codes.h"
 #include "localize/languages.h"
 #include "localize/localizer.h"
+#include "support/files.h"
 #include "support/recording_notifier.h"
-#include "support/write_file.h"
 
 using namespace brindle;
 using brindle::testing::RecordingNotifier;

@@ -6,9 +6,8 @@
 #include <QTest>
 
 #include "log/error_log.h"
-#include "support/brindle_process.h"
 #include "support/file_size_limit.h"
-#include "support/write_file.h"
+#include "support/files.h"
 
 using brindle::ErrorLog;
 using brindle::testing::fileContents;

@@ -7,8 +7,8 @@
 #include <QTest>
 
 #include "platform/file_copy.h"
-#include "support/brindle_process.h"
 #include "support/file_size_limit.h"
+#include "support/files.h"
 
 using brindle::copyRegularFile;
 using brindle::testing::fileContents;
