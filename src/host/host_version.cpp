@@ -24,11 +24,6 @@ void reportGetVersionError(Notifier& notifier, const Error& error) {
                         .arg(QString::number(error.number), error.message));
 }
 
-void reportInstallPathError(Notifier& notifier, const Error& error) {
-    notifier.inform(QStringLiteral("Error %1 (%2) in procedure strGetInstallPath of Module HalvernVersion")
-                        .arg(QString::number(error.number), error.message));
-}
-
 // One 32-bit value of `key`, narrowed to a version field. A value that does not fit is an
 // overflow, reported, and leaves the field as it was rather than wrapping it.
 void readVersionField(const RegistryFile& registry, const QString& name, qint16& field, Notifier& notifier) {
@@ -87,13 +82,17 @@ QString absoluteInHost(const QString& hostFolder, const QString& path) {
     return QDir::cleanPath(QDir(hostFolder).absoluteFilePath(path));
 }
 
-QString readInstallText(const RegistryFile& registry, QLatin1StringView key, const QString& name,
-                        Notifier& notifier) {
+// The text value, which must name a folder: an empty one would name the root once the
+// separator is added.
+Result<QString> readInstallText(const RegistryFile& registry, QLatin1StringView key, const QString& name) {
     auto read = QueryRegistryValue(registry, Hive::LocalMachine, key, name, kTypeString, QString());
     if (!read) {
-        reportInstallPathError(notifier, read.error());
-        return {};
+        return Error{QStringLiteral("Error %1 (%2) in procedure strGetInstallPath of Module HalvernVersion")
+                         .arg(QString::number(read.error().number), read.error().message),
+                     read.error().number};
     }
+    if (read->toString().isEmpty())
+        return Error{QStringLiteral("the host's registry names no install folder (%1)").arg(name)};
     return read->toString();
 }
 
@@ -117,26 +116,23 @@ HostVersionInfo getVersion(const RegistryFile& registry, Notifier& notifier) {
     return info;
 }
 
-QString strGetInstallPath(const HostVersionInfo& hostVersion, const RegistryFile& registry,
-                          const QString& hostFolder, Notifier& notifier) {
+Result<QString> strGetInstallPath(const HostVersionInfo& hostVersion, const RegistryFile& registry,
+                                  const QString& hostFolder) {
     if (hostVersion.Major == 0) {
-        notifier.inform(QStringLiteral(
-            "You need to load the verson information before calling any of the path fetch routines."));
-        return {};
+        return Error{QStringLiteral(
+            "You need to load the verson information before calling any of the path fetch routines.")};
     }
     if (hostVersion.NewLayout) {
-        const QString folder =
-            readInstallText(registry, kMakerKey, QStringLiteral("InstalledFolderPath"), notifier);
-        // An empty value names no folder; with the separator added it would name the root.
-        if (folder.isEmpty()) return {};
-        const QString path = absoluteInHost(hostFolder, folder);
+        const auto folder = readInstallText(registry, kMakerKey, QStringLiteral("InstalledFolderPath"));
+        if (!folder) return folder;
+        const QString path = absoluteInHost(hostFolder, *folder);
         return path.endsWith(u'/') ? path : path + u'/';
     }
     // The older generation's path goes back as the registry holds it, without a separator.
-    const QString root = readInstallText(registry, kFirstMakerPathKey, QStringLiteral("Root Path"), notifier);
-    if (root.isEmpty() || QDir::isAbsolutePath(root)) return root;
-    const QString path = absoluteInHost(hostFolder, root);
-    return root.endsWith(u'/') && !path.endsWith(u'/') ? path + u'/' : path;
+    const auto root = readInstallText(registry, kFirstMakerPathKey, QStringLiteral("Root Path"));
+    if (!root || QDir::isAbsolutePath(*root)) return root;
+    const QString path = absoluteInHost(hostFolder, *root);
+    return root->endsWith(u'/') && !path.endsWith(u'/') ? path + u'/' : path;
 }
 
 }  // namespace brindle

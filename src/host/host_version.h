@@ -28,9 +28,9 @@ HostVersionInfo getVersion(const RegistryFile& registry, Notifier& notifier);
 
 // The host's install folder for `hostVersion`'s generation, as an absolute path; a relative
 // path in the registry is taken relative to `hostFolder`. The current generation's path
-// always ends in "/"; the older one's is returned without adding one. Empty when no version
-// was loaded (which is reported through `notifier`) or when the registry names no folder.
-QString strGetInstallPath(const HostVersionInfo& hostVersion, const RegistryFile& registry,
-                          const QString& hostFolder, Notifier& notifier);
+// always ends in "/"; the older one's is returned without adding one. An Error when no version
+// was loaded, the registry cannot be read, or it names no folder.
+Result<QString> strGetInstallPath(const HostVersionInfo& hostVersion, const RegistryFile& registry,
+                                  const QString& hostFolder);
 
 }  // namespace brindle

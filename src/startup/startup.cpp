@@ -13,17 +13,6 @@ namespace brindle {
 
 namespace {
 
-// Keeps what a routine would have shown, for the log of a run that must not stop for it.
-class CollectingNotifier final : public Notifier {
-public:
-    void inform(const QString& text) override { said << text; }
-    bool confirm(const QString& text, Answers) override {
-        said << text;
-        return false;
-    }
-    QStringList said;
-};
-
 constexpr int kHostMustRunId = 63;
 constexpr int kCannotOpenDatabaseId = 112;
 
@@ -39,13 +28,7 @@ Result<ExportSummary> Session::runExport(const ExportOptions& options, RunObserv
                                          Notifier* notifier) {
     const QStringList hostFiles{host.registryPath(), host.statusPath(), host.directoryDatabasePath(),
                                 host.messageStorePath()};
-    auto installPath = [this]() -> Result<QString> {
-        CollectingNotifier notifier;
-        const QString path = strGetInstallPath(hostVersion, registry, host.path(), notifier);
-        if (!path.isEmpty()) return path;
-        if (!notifier.said.isEmpty()) return Error{notifier.said.join(QLatin1Char(' '))};
-        return Error{QStringLiteral("the host's registry names no install folder (InstalledFolderPath)")};
-    };
+    auto installPath = [this] { return strGetInstallPath(hostVersion, registry, host.path()); };
     const auto lookup = makeDirectoryLookup(*directory, tables, config.reader);
     ExportEnvironment environment{tables,        *lookup,   strings,    errorLogPath(config.homeFolder),
                                   programName(), hostFiles, installPath};

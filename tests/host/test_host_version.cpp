@@ -129,11 +129,10 @@ private slots:
     }
 
     // The current generation's path always ends in a separator; the older one's is given as
-    // stored, only made absolute. "HOST" stands for the host folder.
+    // stored, only made absolute. "HOST" stands for the host folder, "!" begins an Error.
     void findsTheInstallPathOfEitherGeneration_data() {
         QTest::addColumn<QByteArray>("registry");
         QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("reported");
         const auto current = [](const QByteArray& path) {
             return makerVersion(5, 0, 0, 1) + "\"InstalledFolderPath\"=\"" + path + "\"\r\n";
         };
@@ -142,29 +141,28 @@ private slots:
                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Torvane\\Ostrum\\1.0]\r\n\"Root Path\"=\"" + path +
                    "\"\r\n";
         };
-        QTest::addRow("absolute") << current("/opt/halvern") << "/opt/halvern/" << false;
-        QTest::addRow("absolute with separator") << current("/opt/halvern/") << "/opt/halvern/" << false;
-        QTest::addRow("absolute, unclean") << current("/opt//halvern/./bin/..") << "/opt/halvern/" << false;
-        QTest::addRow("relative") << current("Install") << "HOST/Install/" << false;
-        QTest::addRow("relative with dots") << current("./a/../Install/") << "HOST/Install/" << false;
-        QTest::addRow("not set") << makerVersion(5, 0, 0, 1) << "" << false;
+        QTest::addRow("absolute") << current("/opt/halvern") << "/opt/halvern/";
+        QTest::addRow("absolute with separator") << current("/opt/halvern/") << "/opt/halvern/";
+        QTest::addRow("absolute, unclean") << current("/opt//halvern/./bin/..") << "/opt/halvern/";
+        QTest::addRow("relative") << current("Install") << "HOST/Install/";
+        QTest::addRow("relative with dots") << current("./a/../Install/") << "HOST/Install/";
+        QTest::addRow("not set") << makerVersion(5, 0, 0, 1)
+                                 << "!the host's registry names no install folder (InstalledFolderPath)";
         QTest::addRow("no version loaded") << kMakerKey + "\"InstalledFolderPath\"=\"/opt\"\r\n"
-                                           << "" << true;
-        QTest::addRow("older, absolute") << older("/srv/ostrum") << "/srv/ostrum" << false;
-        QTest::addRow("older, absolute with separator") << older("/srv/ostrum/") << "/srv/ostrum/" << false;
-        QTest::addRow("older, relative") << older("Ostrum") << "HOST/Ostrum" << false;
-        QTest::addRow("older, relative with separator") << older("Ostrum/") << "HOST/Ostrum/" << false;
+                                           << "!" + kNeedsVersion;
+        QTest::addRow("older, absolute") << older("/srv/ostrum") << "/srv/ostrum";
+        QTest::addRow("older, absolute with separator") << older("/srv/ostrum/") << "/srv/ostrum/";
+        QTest::addRow("older, relative") << older("Ostrum") << "HOST/Ostrum";
+        QTest::addRow("older, relative with separator") << older("Ostrum/") << "HOST/Ostrum/";
     }
     void findsTheInstallPathOfEitherGeneration() {
         QFETCH(QByteArray, registry);
         QFETCH(QString, expected);
-        QFETCH(bool, reported);
         RecordingNotifier notifier;
         const RegistryFile loaded = registryWith(registry);
-        const HostVersionInfo info = getVersion(loaded, notifier);
-        QCOMPARE(strGetInstallPath(info, loaded, m_dir.path(), notifier),
-                 expected.replace("HOST", m_dir.path()));
-        QCOMPARE(notifier.messages, reported ? QStringList{kNeedsVersion} : QStringList());
+        const auto path = strGetInstallPath(getVersion(loaded, notifier), loaded, m_dir.path());
+        QCOMPARE(path ? *path : "!" + path.error().message, expected.replace("HOST", m_dir.path()));
+        QCOMPARE(notifier.messages, QStringList());
     }
 };
 
