@@ -14,6 +14,7 @@
 #include "localize/localizer.h"
 #include "platform/notifier.h"
 #include "platform/version.h"
+#include "timeconv/time_functions.h"
 
 namespace brindle {
 
@@ -236,7 +237,7 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
                         .arg(m_options.outputPath, opened.error().message));
     }
     m_startedUtc = QDateTime::currentDateTimeUtc();
-    m_localOffsetSeconds = m_startedUtc.toLocalTime().offsetFromUtc();
+    m_localOffsetSeconds = localOffsetSecondsAt(m_startedUtc);
     m_outputFolder = QFileInfo(m_options.outputPath).absolutePath();
     if (!m_outputFolder.endsWith(QLatin1Char('/'))) m_outputFolder += QLatin1Char('/');
 

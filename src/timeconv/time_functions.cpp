@@ -149,8 +149,8 @@ bool usesUsFormat(const QLocale& locale) {
 
 }  // namespace
 
-int currentLocalOffsetSeconds() {
-    return QDateTime::currentDateTime().offsetFromUtc();
+int localOffsetSecondsAt(const QDateTime& utc) {
+    return utc.toLocalTime().offsetFromUtc();
 }
 
 FileTime DateToFileTime(const QDateTime& dateTime) {

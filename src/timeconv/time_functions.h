@@ -16,8 +16,9 @@ namespace brindle {
 // 100-nanosecond intervals since 1601-01-01 00:00:00; 0 stands for "no time".
 using FileTime = quint64;
 
-// The offset from UTC, in seconds, in force now on this machine (Qt's system time zone, which honours TZ).
-int currentLocalOffsetSeconds();
+// The offset from UTC, in seconds, in force at the instant `utc` on this machine (Qt's system
+// time zone, which honours TZ).
+int localOffsetSecondsAt(const QDateTime& utc);
 
 // The date-time's date() and time() components, whatever its timeSpec, as a file time with the
 // milliseconds dropped. 0 when either component is invalid, when the date is before 1601, or when it lies

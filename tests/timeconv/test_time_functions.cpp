@@ -124,7 +124,7 @@ private slots:
         });
         qputenv("TZ", tz);
         tzset();
-        QCOMPARE(brindle::currentLocalOffsetSeconds(), offset);
+        QCOMPARE(brindle::localOffsetSecondsAt(QDateTime::currentDateTimeUtc()), offset);
     }
 
     // U.S. English and C are written directly; other locales with a four-digit year and no zone.
