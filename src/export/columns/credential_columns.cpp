@@ -2,6 +2,7 @@
 
 #include "export/columns/column_context.h"
 #include "export/columns/credentials.h"
+#include "export/columns/fallbacks.h"
 #include "export/columns/field_text.h"
 #include "export/directory/directory_lookup.h"
 
@@ -26,10 +27,9 @@ Result<Recordset> passwordCredentials(ColumnContext& context) {
 
 void writeLockoutStatus(ColumnContext& context) {
     Result<Recordset> credential = passwordCredentials(context);
-    if (!credential) context.logFailure(credential.error());
-    if (!credential || credential->RecordCount() != 1) {
-        context.WriteLogLine(QStringLiteral("(error) could not find vw_Credential row for this subscriber"));
-        context.AppendField(QStringLiteral("0"));
+    if (!oneRowOrFallBack(context, credential,
+                          {QStringLiteral("(error) could not find vw_Credential row for this subscriber"),
+                           QStringLiteral("0")})) {
         return;
     }
     const QVariant locked = fieldValue(context, *credential, u"Locked");

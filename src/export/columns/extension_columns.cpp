@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "export/columns/column_context.h"
+#include "export/columns/fallbacks.h"
 #include "export/columns/field_text.h"
 #include "export/columns/identity_columns.h"
 #include "export/directory/directory_lookup.h"
@@ -66,11 +67,10 @@ std::optional<QString> displayNameOfOnly(ColumnContext& context, const ViewKey& 
 
 void writePrimaryExtension(ColumnContext& context) {
     const auto numbers = extensionsOfSubscriber(context, IdIndex::Primary);
-    if (!numbers) context.logFailure(numbers.error());
-    if (!numbers || numbers->size() != 1) {
-        context.WriteLogLine(
-            QStringLiteral("(error) could not find single primary extension number for this subscriber"));
-        context.AppendField(QStringLiteral("0"));
+    if (!usableOrFallBack(
+            context, numbers, [](const auto& found) { return found.size() == 1; },
+            {QStringLiteral("(error) could not find single primary extension number for this subscriber"),
+             QStringLiteral("0")})) {
         return;
     }
     context.AppendField(numberText(context, numbers->front()));
@@ -78,23 +78,12 @@ void writePrimaryExtension(ColumnContext& context) {
 
 void writeAlternateExtensions(ColumnContext& context) {
     const auto numbers = extensionsOfSubscriber(context, IdIndex::Alternate);
-    if (!numbers) {
-        context.logFailure(numbers.error());
-        for (int i = 0; i < kAlternateColumns; ++i) context.AppendField(QString());
-        return;
-    }
-    const auto count = static_cast<qsizetype>(numbers->size());
-    for (qsizetype i = 0; i < kAlternateColumns; ++i) {
-        context.AppendField(i < count ? numberText(context, numbers->at(i)) : QString());
-    }
-    // The header has nine columns; a tenth field would shift every column after it.
-    if (count > kAlternateColumns) {
-        context.WriteLogLine(
-            QStringLiteral(
-                "(warning) this subscriber has %1 alternate extensions; only the first %2 are exported")
-                .arg(count)
-                .arg(kAlternateColumns));
-    }
+    if (!numbers) context.logFailure(numbers.error());
+    const qsizetype count = numbers ? static_cast<qsizetype>(numbers->size()) : 0;
+    QStringList texts;
+    for (qsizetype i = 0; i < qMin<qsizetype>(count, kAlternateColumns); ++i)
+        texts << numberText(context, numbers->at(i));
+    writeAtMost(context, texts, count, kAlternateColumns, QStringLiteral("alternate extensions"));
 }
 
 void writeScheduleName(ColumnContext& context) {

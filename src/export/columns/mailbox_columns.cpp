@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "export/columns/column_context.h"
+#include "export/columns/fallbacks.h"
 #include "export/columns/field_text.h"
 #include "export/directory/directory_lookup.h"
 
@@ -13,14 +14,11 @@ namespace {
 void writeMailboxFigure(ColumnContext& context, QStringView column) {
     const QVariant subscriberId = fieldValue(context, context.subscriber(), u"ObjectID");
     Result<Recordset> mailbox = context.lookup().mailbox(subscriberId);
-    if (!mailbox) context.logFailure(mailbox.error());
-    if (!mailbox || mailbox->RecordCount() != 1) {
-        context.WriteLogLine(
-            QStringLiteral("(error) could not find mailbox information for this subscriber"));
-        context.AppendField(QStringLiteral("(error)"));
+    if (!oneRowOrFallBack(context, mailbox,
+                          {QStringLiteral("(error) could not find mailbox information for this subscriber"),
+                           QStringLiteral("(error)")})) {
         return;
     }
-    mailbox->MoveFirst();
     const QVariant figure = fieldValue(context, *mailbox, column);
     if (figure.isNull()) {
         context.AppendField(QStringLiteral("0"));

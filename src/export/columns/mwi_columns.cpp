@@ -1,6 +1,7 @@
 #include "export/columns/mwi_columns.h"
 
 #include "export/columns/column_context.h"
+#include "export/columns/fallbacks.h"
 #include "export/columns/field_text.h"
 #include "export/directory/directory_lookup.h"
 
@@ -60,23 +61,15 @@ void writeAlternateMwiStrings(ColumnContext& context) {
         context.logFailure(strings.error());
         strings = QStringList();
     }
-    for (qsizetype i = 0; i < kAlternateColumns; ++i) context.AppendField(strings->value(i));
-    // The header has nine columns; a tenth field would shift every column after it.
-    if (strings->size() > kAlternateColumns) {
-        context.WriteLogLine(
-            QStringLiteral(
-                "(warning) this subscriber has %1 alternate MWI devices; only the first %2 are exported")
-                .arg(strings->size())
-                .arg(kAlternateColumns));
-    }
+    writeAtMost(context, *strings, strings->size(), kAlternateColumns,
+                QStringLiteral("alternate MWI devices"));
 }
 
 void writeMwiStatus(ColumnContext& context) {
     Result<Recordset> devices = devicesOfSubscriber(context);
-    if (!devices) context.logFailure(devices.error());
-    if (!devices || devices->RecordCount() < 1) {
-        context.WriteLogLine(QStringLiteral("(error) could not find any MWI devices for this subscriber"));
-        context.AppendField(QStringLiteral(" "));
+    if (!usableOrFallBack(context, devices, [](const Recordset& found) { return found.RecordCount() >= 1; },
+                          {QStringLiteral("(error) could not find any MWI devices for this subscriber"),
+                           QStringLiteral(" ")})) {
         return;
     }
     devices->MoveFirst();

@@ -2,6 +2,7 @@
 
 #include "export/columns/column_context.h"
 #include "export/columns/credentials.h"
+#include "export/columns/fallbacks.h"
 #include "export/columns/field_text.h"
 #include "timeconv/time_functions.h"
 
@@ -34,10 +35,9 @@ void writeTimeOfLastCall(ColumnContext& context) {
 
 void writeLastPasswordChangeTime(ColumnContext& context) {
     Result<Recordset> credential = passwordCredentials(context);
-    if (!credential) context.logFailure(credential.error());
-    if (!credential || credential->RecordCount() != 1) {
-        context.WriteLogLine(QStringLiteral("(error) could not find Credential entry for this subscriber"));
-        context.AppendField(QStringLiteral("(error)"));
+    if (!oneRowOrFallBack(context, credential,
+                          {QStringLiteral("(error) could not find Credential entry for this subscriber"),
+                           QStringLiteral("(error)")})) {
         return;
     }
     constexpr QStringView kField = u"TimeChanged";
