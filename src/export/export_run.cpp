@@ -12,6 +12,7 @@
 #include "export/output/delimited_file_output.h"
 #include "export/output_path.h"
 #include "localize/localizer.h"
+#include "localize/string_ids.h"
 #include "platform/notifier.h"
 #include "platform/version.h"
 #include "timeconv/time_functions.h"
@@ -19,8 +20,6 @@
 namespace brindle {
 
 namespace {
-
-constexpr int kNothingSelectedId = 36;
 
 std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const ExportOptions& options) {
     if (given) return nullptr;
@@ -185,7 +184,7 @@ Result<ExportSummary> ExportRun::run(RunObserver& observer) {
 
 Result<void> ExportRun::begin() {
     if (m_options.selectedEntries.isEmpty()) {
-        return Error{m_environment.strings.myLoadResString(kNothingSelectedId)};
+        return Error{m_environment.strings.myLoadResString(string_id::kNothingSelected)};
     }
     m_streamStore = m_environment.installPath
                         ? m_environment.installPath()

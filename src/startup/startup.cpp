@@ -5,6 +5,7 @@
 #include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
+#include "localize/string_ids.h"
 #include "platform/fixed_paths.h"
 #include "platform/notifier.h"
 #include "platform/process_priority.h"
@@ -12,9 +13,6 @@
 namespace brindle {
 
 namespace {
-
-constexpr int kHostMustRunId = 63;
-constexpr int kCannotOpenDatabaseId = 112;
 
 Result<RegistryFile> loadRegistry(const HostFolder& host) {
     // A host without a registry export has no version keys, which the generation gate refuses.
@@ -77,7 +75,7 @@ StartupOutcome runStartup(const RunConfig& config, const Localizer& strings, Not
     const auto status = host.readStatus();
     if (!status) return refuse(Reason::HostNotRunning, status.error().message);
     if (*status != HostFolder::kRunningStatus) {
-        return refuse(Reason::HostNotRunning, strings.myLoadResString(kHostMustRunId),
+        return refuse(Reason::HostNotRunning, strings.myLoadResString(string_id::kHostMustRun),
                       QStringLiteral("The host status in %1 is not %2.")
                           .arg(host.statusPath())
                           .arg(HostFolder::kRunningStatus));
@@ -103,24 +101,24 @@ StartupOutcome runStartup(const RunConfig& config, const Localizer& strings, Not
             : DirectoryConnection::openOdbc(config.directoryConnection,
                                             config.reader == LookupReader::SetBased, timeouts);
     if (!directory) {
-        return refuse(Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+        return refuse(Reason::NoDatabase, strings.myLoadResString(string_id::kCannotOpenDatabase),
                       directory.error().message);
     }
     session->directory = std::move(directory).value();
     if (auto opened = session->tables.OpenDirectoryTables(*session->directory); !opened) {
-        return refuse(Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+        return refuse(Reason::NoDatabase, strings.myLoadResString(string_id::kCannotOpenDatabase),
                       opened.error().message);
     }
 
     auto count = session->directory->select(QStringLiteral("SELECT COUNT(*) FROM vw_Subscriber"));
     if (!count || count->RecordCount() != 1) {
         return refuse(
-            Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+            Reason::NoDatabase, strings.myLoadResString(string_id::kCannotOpenDatabase),
             count ? QStringLiteral("The subscriber count could not be read.") : count.error().message);
     }
     const auto total = count->value(count->fieldNames().value(0));
     if (!total)
-        return refuse(Reason::NoDatabase, strings.myLoadResString(kCannotOpenDatabaseId),
+        return refuse(Reason::NoDatabase, strings.myLoadResString(string_id::kCannotOpenDatabase),
                       total.error().message);
     session->subscriberCount = total->toLongLong();
     return StartupOutcome{std::move(session), std::nullopt};

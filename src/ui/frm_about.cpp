@@ -12,6 +12,7 @@
 #include "localize/language_codes.h"
 #include "localize/languages.h"
 #include "localize/localizer.h"
+#include "localize/string_ids.h"
 #include "platform/version.h"
 #include "ui/language_fonts.h"
 #include "ui/twips.h"
@@ -19,9 +20,6 @@
 namespace brindle {
 
 namespace {
-
-constexpr int kBuildId = 0;
-constexpr int kNoLanguagesId = 37;
 
 QLabel* label(QWidget* parent, const char* name, const QRect& geometry) {
     auto* created = new QLabel(parent);
@@ -113,23 +111,24 @@ FrmAbout::FrmAbout(Localizer& strings, Languages& languages, QWidget* parent)
 
 void FrmAbout::frmAbout_Auto_Init() {
     const auto text = [this](int id) { return m_strings.myLoadResString(id); };
-    setWindowTitle(text(53));
-    m_cmdOK->setText(text(38));
-    m_lblKestromAddress2->setText(text(45));
-    m_lblKestromAddress3->setText(text(61));
-    m_lblChangeLanguage->setText(text(11));
-    m_lblTrademark->setText(text(62));
-    m_lblCopyright->setText(text(14));
-    m_lblKestromAddress1->setText(text(12));
-    m_lblVersionTitle->setText(text(66));
-    m_mnuSelectLanguage->setTitle(text(47));
+    setWindowTitle(text(string_id::kCaption));
+    m_cmdOK->setText(text(string_id::kOk));
+    m_lblKestromAddress2->setText(text(string_id::kMakerStreet));
+    m_lblKestromAddress3->setText(text(string_id::kMakerTown));
+    m_lblChangeLanguage->setText(text(string_id::kChangeLanguage));
+    m_lblTrademark->setText(text(string_id::kTrademark));
+    m_lblCopyright->setText(text(string_id::kCopyright));
+    m_lblKestromAddress1->setText(text(string_id::kMakerName));
+    m_lblVersionTitle->setText(text(string_id::kVersion));
+    m_mnuSelectLanguage->setTitle(text(string_id::kSelectLanguage));
 }
 
 void FrmAbout::Form_Load() {
     frmAbout_Auto_Init();
     // " 1.2 Build 45": the numbers with the sign position a number gets when it is written.
     m_lblVersion->setText(numberWithSignPosition(kVersionMajor) + u'.' + QString::number(kVersionMinor) +
-                          m_strings.myLoadResString(kBuildId) + numberWithSignPosition(kVersionRevision));
+                          m_strings.myLoadResString(string_id::kBuild) +
+                          numberWithSignPosition(kVersionRevision));
     m_languages.InitalizeLanguages();
     applyLanguageFontToAllForms(m_languages.CurrentLangId());
     fillLanguageMenu();
@@ -149,7 +148,7 @@ void FrmAbout::fillLanguageMenu() {
             addEntry(i, LanguageNameFromCode(codes[i]), numberWithSignPosition(LangIdFromCode(codes[i])));
         }
     } else {
-        addEntry(0, m_strings.myLoadResString(kNoLanguagesId), QStringLiteral("1033"));
+        addEntry(0, m_strings.myLoadResString(string_id::kNoLanguages), QStringLiteral("1033"));
     }
 }
 

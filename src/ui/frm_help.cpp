@@ -9,13 +9,13 @@
 
 #include "localize/language_codes.h"
 #include "localize/localizer.h"
+#include "localize/string_ids.h"
 #include "ui/twips.h"
 
 namespace brindle {
 
 namespace {
 
-constexpr int kCaptionId = 53;
 const QString kDefaultPage = QStringLiteral("Brindle.htm");
 
 constexpr int kOpeningWidth = 10800;
@@ -54,7 +54,7 @@ FrmHelp::FrmHelp(const Localizer& strings, QString helpFolder, QWidget* parent)
 }
 
 void FrmHelp::frmHelp_Auto_Init() {
-    setWindowTitle(m_strings.myLoadResString(kCaptionId));
+    setWindowTitle(m_strings.myLoadResString(string_id::kCaption));
 }
 
 void FrmHelp::Form_Load() {

@@ -18,6 +18,7 @@
 #include "export/catalogue.h"
 #include "export/export_options.h"
 #include "localize/localizer.h"
+#include "localize/string_ids.h"
 #include "platform/fixed_paths.h"
 #include "platform/notifier.h"
 #include "platform/stop_signals.h"
@@ -106,37 +107,37 @@ bool FrmMain::Form_Load() {
 
 void FrmMain::frmMain_Auto_Init() {
     const auto text = [this](int id) { return m_strings.myLoadResString(id); };
-    setWindowTitle(text(53));
-    m_frameProgress->setTitle(text(43));
-    m_frameUseQuotes->setTitle(text(64));
-    m_optNeverUseQuotes->setText(text(35));
-    m_optQuotesWhenCommaPresent->setText(text(69));
-    m_optQuotesAlways->setText(text(6));
-    m_frameWriteDataTo->setTitle(text(70));
-    m_cmdBrowse->setText(text(8));
+    setWindowTitle(text(string_id::kCaption));
+    m_frameProgress->setTitle(text(string_id::kProgress));
+    m_frameUseQuotes->setTitle(text(string_id::kUseQuotes));
+    m_optNeverUseQuotes->setText(text(string_id::kQuotesNever));
+    m_optQuotesWhenCommaPresent->setText(text(string_id::kQuotesWhenComma));
+    m_optQuotesAlways->setText(text(string_id::kQuotesAlways));
+    m_frameWriteDataTo->setTitle(text(string_id::kWriteDataTo));
+    m_cmdBrowse->setText(text(string_id::kBrowse));
     m_txtOutputPath->setText(defaultOutputPath(m_config.homeFolder));
     m_txtOutputPath->setCursorPosition(0);
-    m_frameSeperateWith->setTitle(text(49));
-    m_optSeperateWithCommas->setText(text(13));
-    m_optSeperateWithTabs->setText(text(56));
-    m_optSeperateWithLineFeeds->setText(text(29));
-    m_frameListBox->setTitle(text(15));
-    m_cmdStart->setText(text(51));
-    m_cmdExit->setText(text(19));
-    m_label1->setText(text(52));
-    m_mnuFile->setTitle(text(22));
-    m_mnuExit->setText(text(19));
-    m_menuHelp->setTitle(text(24));
-    m_help->setText(text(24));
-    m_about->setText(text(2));
+    m_frameSeperateWith->setTitle(text(string_id::kSeparateDataWith));
+    m_optSeperateWithCommas->setText(text(string_id::kSeparateWithCommas));
+    m_optSeperateWithTabs->setText(text(string_id::kSeparateWithTabs));
+    m_optSeperateWithLineFeeds->setText(text(string_id::kSeparateWithLineFeeds));
+    m_frameListBox->setTitle(text(string_id::kDataToInclude));
+    m_cmdStart->setText(text(string_id::kStart));
+    m_cmdExit->setText(text(string_id::kExit));
+    m_label1->setText(text(string_id::kSubscriberCount));
+    m_mnuFile->setTitle(text(string_id::kFileMenu));
+    m_mnuExit->setText(text(string_id::kExit));
+    m_menuHelp->setTitle(text(string_id::kHelp));
+    m_help->setText(text(string_id::kHelp));
+    m_about->setText(text(string_id::kAbout));
     {
         const QSignalBlocker quiet(m_cmbSubscriberType);
         m_cmbSubscriberType->clear();
         for (const SubscriberType& type : kSubscriberTypes)
             m_cmbSubscriberType->addItem(text(type.textId), type.typeCode);
     }
-    m_frameSubscriberType->setTitle(text(111));
-    m_mnuCheckForUpdatedVersion->setText(text(113));
+    m_frameSubscriberType->setTitle(text(string_id::kSubscribersToDump));
+    m_mnuCheckForUpdatedVersion->setText(text(string_id::kCheckForUpdatedVersion));
     // Selecting the first entry runs the type box's handler, once per refill.
     m_cmbSubscriberType->setCurrentIndex(0);
     cmbSubscriberType_Click();

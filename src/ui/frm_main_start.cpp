@@ -12,6 +12,7 @@
 #include "export/columns/field_text.h"
 #include "export/export_options.h"
 #include "localize/localizer.h"
+#include "localize/string_ids.h"
 #include "platform/notifier.h"
 #include "startup/startup.h"
 #include "ui/frm_main.h"
@@ -20,9 +21,6 @@ namespace brindle {
 
 namespace {
 
-constexpr int kOutputCompleteId = 39;
-constexpr int kErrorsEncounteredId = 1;
-constexpr int kNothingSelectedId = 36;
 constexpr int kRepaintIntervalMs = 40;
 
 }  // namespace
@@ -71,7 +69,7 @@ void FrmMain::cmdStart_Click() {
     if (m_running || !m_session) return;
     const ExportOptions options = exportOptions();
     if (options.selectedEntries.isEmpty()) {
-        m_notifier.inform(m_strings.myLoadResString(kNothingSelectedId));
+        m_notifier.inform(m_strings.myLoadResString(string_id::kNothingSelected));
         return;
     }
 
@@ -99,9 +97,9 @@ void FrmMain::cmdStart_Click() {
         m_notifier.inform(summary.error().message);
         return;
     }
-    const QString complete = m_strings.myLoadResString(kOutputCompleteId) +
+    const QString complete = m_strings.myLoadResString(string_id::kOutputComplete) +
                              numberWithSignPosition(summary->errorCount) +
-                             m_strings.myLoadResString(kErrorsEncounteredId);
+                             m_strings.myLoadResString(string_id::kErrorsEncountered);
     if (m_notifier.confirm(complete, Notifier::Answers::OkCancel)) openForViewing(summary->logPath);
     if (m_notifier.confirm(QStringLiteral("View the CSV file now?"), Notifier::Answers::YesNo)) {
         openForViewing(summary->outputPath);

@@ -20,6 +20,7 @@
 
 #include "export/columns/field_text.h"
 #include "localize/localizer.h"
+#include "localize/string_ids.h"
 #include "platform/fixed_paths.h"
 #include "platform/notifier.h"
 #include "startup/startup.h"
@@ -29,9 +30,6 @@
 namespace brindle {
 
 namespace {
-
-constexpr int kSelectLocationId = 48;
-constexpr int kInvalidFileNameId = 26;
 
 // The window's designed measures, in twips. Its height counts, as on the host platform, the
 // title bar, the menu and the borders: 705 twips more than the area below the menu.
@@ -57,7 +55,7 @@ bool probeOutputName(const QString& path) {
 }  // namespace
 
 void FrmMain::cmdBrowse_Click() {
-    const QString title = m_strings.myLoadResString(kSelectLocationId);
+    const QString title = m_strings.myLoadResString(string_id::kSelectLocation);
     const QString chosen =
         m_chooseFile ? m_chooseFile(title, defaultOutputPath(m_config.homeFolder))
                      : QFileDialog::getSaveFileName(this, title, defaultOutputPath(m_config.homeFolder),
@@ -65,7 +63,7 @@ void FrmMain::cmdBrowse_Click() {
                                                     QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) return;
     if (chosen.size() < 4 || !probeOutputName(chosen)) {
-        m_notifier.inform(m_strings.myLoadResString(kInvalidFileNameId));
+        m_notifier.inform(m_strings.myLoadResString(string_id::kInvalidFileName));
         return;
     }
     m_txtOutputPath->setText(chosen);
