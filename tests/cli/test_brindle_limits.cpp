@@ -10,89 +10,57 @@
 #include <QTest>
 
 #include "hostbuilder/host_builder.h"
-#include "hostbuilder/sample_host.h"
 #include "support/brindle_process.h"
+#include "support/sample_host_folder.h"
 
 using brindle::fixture::HostBuilder;
 using namespace brindle::testing;
-
-namespace {
-
-// The output of these items on the sample host is about 300 KB, its log about 20 KB; on the
-// small one about 9 KB, less than one write buffer, and its log 1 KB.
-constexpr int kSubscribers = 1000;
-constexpr int kSmallHostSubscribers = 30;
-const QStringList kItems{"Alias", "Display Name", "Caller Input Key Actions", "Greetings Enabled"};
-
-}  // namespace
 
 class BrindleLimitsTest : public QObject {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
-    QString m_host;
-    QString m_smallHost;
 
     QString home() const { return m_dir.filePath("home"); }
     QString out(const QString& name) const { return m_dir.filePath("out/" + name); }
 
 private slots:
-    void initTestCase() {
-        HostBuilder host;
-        brindle::fixture::generateSample(host, kSubscribers, 7);
-        m_host = writeHost(host, m_dir.filePath("host"));
-        HostBuilder smallHost;
-        brindle::fixture::generateSample(smallHost, kSmallHostSubscribers, 7);
-        m_smallHost = writeHost(smallHost, m_dir.filePath("small-host"));
-    }
-
     void init() {
         QVERIFY(QDir(home()).removeRecursively() && QDir().mkpath(home()));
-        QVERIFY(QDir(m_dir.filePath("out")).removeRecursively() && QDir().mkpath(m_dir.filePath("out")));
+        QVERIFY(QDir(out("")).removeRecursively() && QDir().mkpath(out("")));
     }
 
+    // Thirty subscribers make about 9 KB, less than one write buffer: the file is written out
+    // only when it is committed. SIGXFSZ keeps its default, unless the program ignores it.
     void aFileSizeLimitFailsTheRunWithAMessageInsteadOfKillingIt_data() {
-        QTest::addColumn<bool>("small");
         QTest::addColumn<int>("limit");
-        QTest::addRow("output past the limit") << false << 100'000;
-        // Written out only when the file is committed.
-        QTest::addRow("output within one write buffer") << true << 4096;
+        QTest::addRow("output within one write buffer") << 4096;
     }
     void aFileSizeLimitFailsTheRunWithAMessageInsteadOfKillingIt() {
-        QFETCH(bool, small);
         QFETCH(int, limit);
-        // SIGXFSZ keeps its default, ending the process, unless the program itself ignores it.
-        const auto limitFileSize = [limit] {
-            rlimit fileSize{};
-            ::getrlimit(RLIMIT_FSIZE, &fileSize);
-            fileSize.rlim_cur = static_cast<rlim_t>(limit);
-            ::setrlimit(RLIMIT_FSIZE, &fileSize);
-        };
-        const ProcessOutcome outcome =
-            runBrindle(brindleEnvironment(small ? m_smallHost : m_host, home()),
-                       QStringList(kItems) << "/f:" + out("subscribers.csv"), limitFileSize);
+        const QString host = writeSampleHost(m_dir.filePath("host"), 30, 7);
+        const ProcessOutcome outcome = runBrindle(
+            brindleEnvironment(host, home()),
+            {"Alias", "Display Name", "Caller Input Key Actions", "Greetings Enabled", "/f:" + out("x.csv")},
+            fileSizeLimit(limit));
         QCOMPARE(outcome.exitStatus, QProcess::NormalExit);
         QCOMPARE(outcome.exitCode, 1);
-        QVERIFY2(outcome.err.contains("cannot write the output file " + out("subscribers.csv") +
-                                      ": File too large"),
+        QVERIFY2(outcome.err.contains("cannot write the output file " + out("x.csv") + ": File too large"),
                  qPrintable(outcome.err));
         QVERIFY(outcome.out.isEmpty());
-        QCOMPARE(QDir(m_dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(out("")).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void aHostFileThatIsNotAPlainFileIsRefusedAtStartUp_data() {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("message");
-        QTest::addRow("registry.reg as a named pipe")
-            << "registry.reg"
-            << "Registry file %1 is a named pipe, not a regular file.";
-        QTest::addRow("status as a named pipe") << "status"
-                                                << "Host status file %1 is a named pipe, not a regular file.";
+        QTest::addColumn<QString>("called");
+        QTest::addRow("registry.reg as a named pipe") << QString("registry.reg") << "Registry file";
+        QTest::addRow("status as a named pipe") << QString("status") << "Host status file";
     }
     void aHostFileThatIsNotAPlainFileIsRefusedAtStartUp() {
         QFETCH(QString, file);
-        QFETCH(QString, message);
+        QFETCH(QString, called);
         QTemporaryDir folder;
         HostBuilder small;
         small.subscriber("jsmith");
@@ -106,7 +74,8 @@ private slots:
         const ProcessOutcome outcome = runBrindle(brindleEnvironment(host, home()), {"/f:" + out("x.csv")});
         QVERIFY2(timer.elapsed() < 20000, "start-up waited on the pipe");
         QCOMPARE(outcome.exitCode, 1);
-        QVERIFY2(outcome.err.contains(message.arg(path)), qPrintable(outcome.err));
+        QVERIFY2(outcome.err.contains(called + " " + path + " is a named pipe, not a regular file."),
+                 qPrintable(outcome.err));
         QVERIFY(!QFile::exists(out("x.csv")));
     }
 
@@ -132,7 +101,7 @@ private slots:
         QCOMPARE(outcome.exitStatus, QProcess::NormalExit);
         QCOMPARE(outcome.exitCode, 1);
         QVERIFY2(outcome.err.contains("out of memory"), qPrintable(outcome.err));
-        QCOMPARE(QDir(m_dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(out("")).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

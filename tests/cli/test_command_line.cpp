@@ -1,61 +1,202 @@
+// The command line taken apart (path, labels, options, warnings) and the progress line drawn.
 #include <QTest>
 
-#include "cli/command_line.h"
+#include "cli/command_options.h"
+#include "cli/progress_display.h"
 
-using brindle::CommandLine;
+using namespace brindle;
 
 namespace {
-const QStringList kEntries{"Alias", "Display Name", "Language",
+
+const QStringList kEntries{"Alias", "Display Name", "COS Name", "Language",
                            "Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)"};
+
+// "PATH [NAMING|ARGUMENTS] SEPARATOR QUOTING", "quiet" after it when quiet; or the refusal.
+QString describe(const QStringList& arguments) {
+    const Result<UnattendedRequest> request = parseUnattendedArguments(arguments);
+    if (!request) return "refused: " + request.error().message;
+    return QStringLiteral("%1 [%2] %3 %4%5")
+        .arg(request->line.outputPath().value_or("-"), request->namingArguments.join('|'))
+        .arg(int(request->separator))
+        .arg(int(request->quoting))
+        .arg(request->quiet ? " quiet" : "");
 }
+
+}  // namespace
 
 class CommandLineTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void takesEverythingAfterTheFirstMarkerAsThePath_data() {
+    // Separators: 0 comma, 1 tab, 2 line feed; quoting: 0 never, 1 when needed, 2 always.
+    void takesTheLineApart_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("path");
-        QTest::addRow("plain") << QStringList{"Alias", "/f:/tmp/out.csv"} << "/tmp/out.csv";
-        QTest::addRow("upper-case marker") << QStringList{"/F:/tmp/out.csv"} << "/tmp/out.csv";
-        QTest::addRow("blanks kept") << QStringList{"/f:/tmp/my", "out.csv"} << "/tmp/my out.csv";
-        QTest::addRow("labels after the marker")
-            << QStringList{"/f:/tmp/x.csv", "Alias"} << "/tmp/x.csv Alias";
-        QTest::addRow("second marker is part of the path") << QStringList{"/f:/a/f:b"} << "/a/f:b";
-        QTest::addRow("argument with a blank")
-            << QStringList{"Display Name", "/f:/tmp/a b.csv"} << "/tmp/a b.csv";
+        QTest::addColumn<QString>("taken");  // what the description begins with
+        QTest::addRow("plain") << QStringList{"Alias", "/f:/o.csv"} << "/o.csv [Alias] 0 1";
+        QTest::addRow("upper-case marker") << QStringList{"/F:/o.csv"} << "/o.csv [] 0 1";
+        QTest::addRow("blanks kept") << QStringList{"/f:/my", "o.csv"} << "/my o.csv [] 0 1";
+        QTest::addRow("second marker") << QStringList{"/f:/a/f:b"} << "/a/f:b [] 0 1";
+        QTest::addRow("marker in an argument") << QStringList{"Alias/F:/o"} << "/o [Alias] 0 1";
+        QTest::addRow("no marker") << QStringList{"Alias", "o.csv"} << "- [Alias|o.csv] 0 1";
+        QTest::addRow("options in the path")
+            << QStringList{"A", "/f:/a", "--quiet", "--x"} << "/a --quiet --x [A] 0 1";
+        QTest::addRow("options among labels")
+            << QStringList{"--quiet", "A", "--separator=tab", "B"} << "- [A|B] 1 1 quiet";
+        QTest::addRow("comma, always") << QStringList{"--separator=comma", "--quotes=always"} << "- [] 0 2";
+        QTest::addRow("linefeed, never")
+            << QStringList{"--quotes=never", "--separator=linefeed"} << "- [] 2 0";
+        QTest::addRow("quotes needed") << QStringList{"--quotes=needed"} << "- [] 0 1";
+        const QString refused = "refused: ";
+        QTest::addRow("unknown") << QStringList{"A", "--foo"}
+                                 << refused + "unknown option --foo (see brindle --help)";
+        QTest::addRow("another case") << QStringList{"--Quiet"} << refused + "unknown option --Quiet";
+        QTest::addRow("bare double dash") << QStringList{"--", "A"} << refused + "unknown option --";
+        QTest::addRow("bad separator") << QStringList{"--separator=semicolon"}
+                                       << refused +
+                                              "unknown separator \"semicolon\": use --separator=comma, "
+                                              "--separator=tab or --separator=linefeed";
+        QTest::addRow("separator in capitals")
+            << QStringList{"--separator=TAB"} << refused + "unknown separator";
+        QTest::addRow("bad quotes") << QStringList{"--quotes=x"}
+                                    << refused +
+                                           "unknown quotes \"x\": use --quotes=needed, --quotes=always or "
+                                           "--quotes=never";
+        QTest::addRow("no value") << QStringList{"--separator", "A"}
+                                  << refused + "missing value after '--separator'";
+        QTest::addRow("a value") << QStringList{"--quiet=yes"}
+                                 << refused + "unexpected value after '--quiet'";
+        QTest::addRow("help with more")
+            << QStringList{"A", "--help"} << refused + "--help, --version and --list";
     }
-    void takesEverythingAfterTheFirstMarkerAsThePath() {
+    void takesTheLineApart() {
         QFETCH(QStringList, arguments);
-        QFETCH(QString, path);
-        QCOMPARE(CommandLine::fromArguments(arguments).outputPath(), std::optional<QString>(path));
-    }
-
-    void hasNoPathWithoutMarker() {
-        QCOMPARE(CommandLine::fromArguments({"Alias", "out.csv"}).outputPath(), std::nullopt);
+        QFETCH(QString, taken);
+        const QString description = describe(arguments);
+        QVERIFY2(description.startsWith(taken), qPrintable(description));
     }
 
     void selectsEntriesNamedBeforeThePath_data() {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("selected");
-        QTest::addRow("one label") << QStringList{"Alias", "/f:/tmp/o.csv"} << QStringList{"Alias"};
-        QTest::addRow("case ignored")
-            << QStringList{"display", "NAME", "/f:/tmp/o.csv"} << QStringList{"Display Name"};
-        QTest::addRow("substring selects Alias too")
-            << QStringList{"Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)", "/f:/tmp/o.csv"}
-            << QStringList{"Alias", "Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)"};
-        QTest::addRow("only the path selects everything") << QStringList{"/f:/tmp/o.csv"} << kEntries;
-        QTest::addRow("label inside the path selects nothing")
-            << QStringList{"Alias", "/f:/srv/Language/o.csv"} << QStringList{"Alias"};
-        QTest::addRow("unknown words select everything")
-            << QStringList{"nothing", "/f:/tmp/o.csv"} << kEntries;
-        QTest::addRow("list order, not command order")
-            << QStringList{"Language", "Alias", "/f:/tmp/o.csv"} << QStringList{"Alias", "Language"};
+        QTest::addRow("case ignored") << "display NAME /f:/o.csv" << QStringList{"Display Name"};
+        QTest::addRow("a label holding another")
+            << "Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)" << QStringList{"Alias", kEntries.last()};
+        QTest::addRow("only the path selects everything") << "/f:/o.csv" << kEntries;
+        QTest::addRow("label inside the path") << "Alias /f:/srv/Language/o.csv" << QStringList{"Alias"};
+        QTest::addRow("unknown words select everything") << "nothing /f:/o.csv" << kEntries;
+        QTest::addRow("list order") << "Language Alias /f:/o.csv" << QStringList{"Alias", "Language"};
     }
     void selectsEntriesNamedBeforeThePath() {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, line);
         QFETCH(QStringList, selected);
-        QCOMPARE(CommandLine::fromArguments(arguments).selectedEntries(kEntries), selected);
+        QCOMPARE(CommandLine{line}.selectedEntries(kEntries), selected);
+    }
+
+    void warnsOfWhatMayNotBeMeant_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("warnings");
+        const QString none = "no data item named in \"%1\"; exporting every item";
+        const QString typo = "\"%1\" is part of no data item label (brindle --list shows them)";
+        QTest::addRow("label split over arguments")
+            << QStringList{"display", "NAME", "/f:/o"} << QStringList{};
+        QTest::addRow("two labels in one argument")
+            << QStringList{"Alias Language", "/f:/o"} << QStringList{};
+        QTest::addRow("typo among labels")
+            << QStringList{"Alais", "Language"} << QStringList{typo.arg("Alais")};
+        QTest::addRow("only typos") << QStringList{"Alais", "Lnguage", "/f:/o"}
+                                    << QStringList{typo.arg("Alais"), typo.arg("Lnguage"),
+                                                   none.arg("Alais Lnguage")};
+        QTest::addRow("part of a label names nothing")
+            << QStringList{"COS", "/f:/o"} << QStringList{none.arg("COS")};
+        QTest::addRow("typo glued to the path")
+            << QStringList{"Alias", "Alais/f:/o"} << QStringList{typo.arg("Alais")};
+        QTest::addRow("label in the path names nothing")
+            << QStringList{"Nme", "/f:/srv/Language/o.csv"} << QStringList{typo.arg("Nme"), none.arg("Nme")};
+    }
+    void warnsOfWhatMayNotBeMeant() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, warnings);
+        const auto request = parseUnattendedArguments(arguments);
+        QCOMPARE(namingWarnings(request->line, request->namingArguments, kEntries), warnings);
+    }
+
+    void takesAPathFromTheHomeFolder_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("expanded");
+        const QString ann = "/home/ann";
+        QTest::addRow("home") << "~/out/x.csv" << ann << "/home/ann/out/x.csv";
+        QTest::addRow("home with a slash") << "~/x.csv" << ann + "/"
+                                           << "/home/ann/x.csv";
+        QTest::addRow("another user's home") << "~lee/x.csv" << ann << "~lee/x.csv";
+        QTest::addRow("tilde alone") << "~" << ann << "~";
+        QTest::addRow("tilde inside") << "/srv/~/x.csv" << ann << "/srv/~/x.csv";
+        QTest::addRow("relative") << "out/x.csv" << ann << "out/x.csv";
+    }
+    void takesAPathFromTheHomeFolder() {
+        QFETCH(QString, path);
+        QFETCH(QString, home);
+        QFETCH(QString, expanded);
+        QCOMPARE(expandHome(path, home), expanded);
+    }
+
+    void saysHowFarTheRunIs_data() {
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<qint64>("elapsed");
+        QTest::addColumn<QString>("text");
+        QTest::addRow("nothing yet") << 0 << 3000 << qint64(0) << "0 of 3000 subscribers (0%)";
+        QTest::addRow("rate not yet known") << 40 << 3000 << qint64(249) << "40 of 3000 subscribers (1%)";
+        QTest::addRow("rate known") << 40 << 3000 << qint64(250)
+                                    << "40 of 3000 subscribers (1%), 160/s, 0:19 left";
+        QTest::addRow("rounded down")
+            << 2999 << 3000 << qint64(2999) << "2999 of 3000 subscribers (99%), 1000/s, 0:00 left";
+        QTest::addRow("hours") << 10 << 100000 << qint64(10000)
+                               << "10 of 100000 subscribers (0%), 1/s, 27:46:30 left";
+        QTest::addRow("past the total")
+            << 5 << 0 << qint64(2000) << "5 of 0 subscribers (0%), 3/s, 0:00 left";
+    }
+    void saysHowFarTheRunIs() {
+        QFETCH(int, done);
+        QFETCH(int, total);
+        QFETCH(qint64, elapsed);
+        QFETCH(QString, text);
+        QCOMPARE(ProgressDisplay::text(done, total, elapsed), text);
+    }
+
+    void drawsAtOnceAndThenAtMostTenTimesASecond() {
+        QString terminal;
+        QTextStream stream(&terminal);
+        qint64 now = 0;
+        ProgressDisplay display(stream, 100000, [&now] { return now; });
+        display.update(1);
+        QCOMPARE(terminal, QString("\r1 of 100000 subscribers (0%)"));
+        // A subscriber every tenth of a millisecond for two seconds.
+        for (int done = 2; done <= 20000; ++done) {
+            if (done % 10 == 0) ++now;
+            display.update(done);
+        }
+        QCOMPARE(terminal.count('\r'), 1 + 20);
+    }
+
+    void padsAShorterLineOverALongerOneAndBlanksItAtTheEnd() {
+        QString terminal;
+        QTextStream stream(&terminal);
+        qint64 now = 0;
+        ProgressDisplay display(stream, 100, [&now] { return now; });
+        now = 60000;
+        display.update(1);
+        now += 100;
+        display.update(99);
+        QCOMPARE(terminal, QString("\r1 of 100 subscribers (1%), 0/s, 1:39:00 left"
+                                   "\r99 of 100 subscribers (99%), 2/s, 0:01 left "));
+        terminal.clear();
+        display.clear();
+        display.clear();
+        ProgressDisplay empty(stream, 0);  // an empty directory draws nothing
+        empty.update(1);
+        empty.clear();
+        QCOMPARE(terminal, "\r" + QString(44, ' ') + "\r");
     }
 };
 

@@ -16,11 +16,9 @@
 #include <chrono>
 #include <thread>
 
-#include "hostbuilder/host_builder.h"
-#include "hostbuilder/sample_host.h"
 #include "support/brindle_process.h"
+#include "support/sample_host_folder.h"
 
-using brindle::fixture::HostBuilder;
 using namespace brindle::testing;
 
 class DirectoryFailuresTest : public QObject {
@@ -35,9 +33,7 @@ private:
 
 private slots:
     void initTestCase() {
-        HostBuilder large;
-        brindle::fixture::generateSample(large, 20000, 11);
-        m_largeHost = writeHost(large, m_dir.filePath("large-host"));
+        m_largeHost = writeSampleHost(m_dir.filePath("large-host"), 20000, 11);
         QVERIFY(QDir().mkpath(home()) && QDir().mkpath(m_dir.filePath("out")));
     }
 
@@ -46,13 +42,11 @@ private slots:
         // One statement a look-up, so that the run meets the lock wherever it stands.
         env.insert("BRINDLE_LOOKUPS", "per-statement");
         env.insert("BRINDLE_DB_TIMEOUT", "1");
-        QProcess run;
-        run.setProcessEnvironment(env);
-        QFile::remove(home() + "/BrindleErrors.log");
-        run.start(brindleProgram(), {"Alias", "Primary Extension", "MWI Status", "/f:" + out("locked.csv")});
-        QVERIFY(run.waitForStarted());
-        // The run has begun once its log holds the banner: start-up is over.
         const QString logPath = home() + "/BrindleErrors.log";
+        QProcess run;
+        QVERIFY(
+            startBrindle(run, env, {"Alias", "Primary Extension", "MWI Status", "/f:" + out("locked.csv")}));
+        // The run has begun once its log holds the banner: start-up is over.
         QElapsedTimer waited;
         waited.start();
         while (QFileInfo(logPath).size() == 0) {
@@ -95,11 +89,11 @@ private slots:
         QVERIFY2(err.startsWith("brindle: the directory cannot be read: database is locked"),
                  qPrintable(err));
         QCOMPARE(err.count('\n'), 1);
-        const QList<QByteArray> log = fileContents(home() + "/BrindleErrors.log").split('\n');
-        QVERIFY(log.size() > 2);
-        QVERIFY(log[log.size() - 2].startsWith("(error) the directory cannot be read: database is locked"));
-        // One line names the cause; nothing of it repeats subscriber by subscriber.
-        const QByteArray whole = fileContents(home() + "/BrindleErrors.log");
+        // One last line names the cause; nothing of it repeats subscriber by subscriber.
+        const QByteArray whole = fileContents(logPath);
+        QVERIFY(whole.endsWith("\n") &&
+                whole.sliced(whole.lastIndexOf('\n', -2) + 1)
+                    .startsWith("(error) the directory cannot be read: database is locked"));
         QCOMPARE(whole.count("database is locked"), 1);
         QCOMPARE(whole.count("(error) in export."), 0);
         QCOMPARE(QDir(m_dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList());
@@ -116,11 +110,9 @@ private slots:
                                             .arg(silent.serverPort()));
         env.insert("BRINDLE_DB_TIMEOUT", "2");
         QProcess run;
-        run.setProcessEnvironment(env);
         QElapsedTimer waited;
         waited.start();
-        run.start(brindleProgram(), {"Alias", "/f:" + out("silent.csv")});
-        QVERIFY(run.waitForStarted());
+        QVERIFY(startBrindle(run, env, {"Alias", "/f:" + out("silent.csv")}));
         QTRY_VERIFY_WITH_TIMEOUT(run.state() == QProcess::NotRunning, 30000);
         QVERIFY2(waited.elapsed() < 15000, "start-up waited far longer than its time-out");
         QVERIFY(!held.isEmpty());

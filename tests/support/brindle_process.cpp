@@ -1,5 +1,7 @@
 #include "support/brindle_process.h"
 
+#include <sys/resource.h>
+
 #include <QFile>
 
 namespace brindle::testing {
@@ -22,14 +24,35 @@ QProcessEnvironment brindleEnvironment(const QString& host, const QString& home)
 
 ProcessOutcome runBrindle(const QProcessEnvironment& environment, const QStringList& arguments,
                           const std::function<void()>& childSetup) {
+    return runProcess(brindleProgram(), arguments, environment, childSetup, 60000);
+}
+
+ProcessOutcome runProcess(const QString& program, const QStringList& arguments,
+                          const QProcessEnvironment& environment, const std::function<void()>& childSetup,
+                          int timeoutMs) {
     QProcess process;
     process.setProcessEnvironment(environment);
     if (childSetup) process.setChildProcessModifier(childSetup);
-    process.start(brindleProgram(), arguments);
-    if (!process.waitForFinished(60000)) process.kill();
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) process.kill();
     process.waitForFinished();
     return {process.exitCode(), process.exitStatus(), QString::fromLocal8Bit(process.readAllStandardOutput()),
             QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+bool startBrindle(QProcess& process, const QProcessEnvironment& environment, const QStringList& arguments) {
+    process.setProcessEnvironment(environment);
+    process.start(brindleProgram(), arguments);
+    return process.waitForStarted();
+}
+
+std::function<void()> fileSizeLimit(qint64 bytes) {
+    return [bytes] {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = static_cast<rlim_t>(bytes);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
 }
 
 QString writeHost(const fixture::HostBuilder& host, const QString& folder) {
