@@ -1,6 +1,5 @@
-// The help window offscreen: which page it opens, its links, and the pages the build puts
-// beside the program.
-#include <QScrollBar>
+// The help window offscreen: which page it opens, and the pages the build puts beside the
+// program.
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -16,16 +15,9 @@ using namespace brindle;
 
 namespace {
 
-// A page that names itself, links to the other page, and has a target far below its link.
 void writePage(const QTemporaryDir& folder, const QString& name) {
-    QString filler;
-    for (int i = 0; i < 200; ++i) filler += QStringLiteral("<p>line %1</p>").arg(i);
-    QVERIFY(testing::writeFile(
-        folder.filePath(name),
-        QStringLiteral("<p>This is %1.</p><p><a href=\"#far\">Down</a> <a "
-                       "href=\"Brindle_DEU.htm\">Deutsch</a></p>%2<h2><a name=\"far\">Far</a></h2>")
-            .arg(name, filler)
-            .toUtf8()));
+    QVERIFY(
+        testing::writeFile(folder.filePath(name), QStringLiteral("<p>This is %1.</p>").arg(name).toUtf8()));
 }
 
 QUrl fileIn(const QTemporaryDir& folder, const QString& name) {
@@ -101,45 +93,6 @@ private slots:
         QCOMPARE(reopen(), QString("Changed."));
         QVERIFY(QFile::remove(folder.filePath("Brindle.htm")));
         QVERIFY(reopen().contains("is missing"));
-    }
-
-    // The language switch calls "<object name>_Auto_Init" on every window.
-    void theLanguageSwitchFindsTheCaptionRoutineByName() {
-        Localizer strings;
-        FrmHelp window(strings, QDir::tempPath());
-        QVERIFY(window.metaObject()->indexOfMethod((window.objectName() + "_Auto_Init()").toLatin1()) >= 0);
-    }
-
-    void aLinkIsFollowedAndAReopeningStartsAtTheTop_data() {
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("page");
-        QTest::addRow("an anchor further down") << "Down"
-                                                << "Brindle.htm";
-        QTest::addRow("the other page") << "Deutsch"
-                                        << "Brindle_DEU.htm";
-    }
-    void aLinkIsFollowedAndAReopeningStartsAtTheTop() {
-        QFETCH(QString, link);
-        QFETCH(QString, page);
-        QTemporaryDir folder;
-        writePage(folder, "Brindle.htm");
-        writePage(folder, "Brindle_DEU.htm");
-        Localizer strings;
-        FrmHelp window(strings, folder.path());
-        window.resize(400, 300);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTextBrowser* browser = window.browserHelp();
-        QTextCursor cursor = browser->document()->find(link);
-        cursor.setPosition(cursor.selectionStart() + 1);  // inside the link, not on its edge
-        QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect(cursor).center());
-        QCOMPARE(browser->source().adjusted(QUrl::RemoveFragment), fileIn(folder, page));
-        QVERIFY(browser->toPlainText().contains("This is " + page + "."));
-        QCOMPARE(browser->verticalScrollBar()->value() > 0, link == "Down");
-        window.close();
-        window.show();
-        QCOMPARE(browser->source(), fileIn(folder, "Brindle.htm"));
-        QCOMPARE(browser->verticalScrollBar()->value(), 0);
     }
 
     void eachBuiltPageNamesEveryItemAndLinksOnlyToWhatExists_data() {
