@@ -1,59 +1,58 @@
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
+// The main window offscreen, on a host of three subscribers; one has no class of service, which
+// the run logs as an error.
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "export/catalogue.h"
 #include "hostbuilder/host_builder.h"
-#include "hostbuilder/sample_host.h"
+#include "localize/language_pack.h"
+#include "localize/languages.h"
 #include "localize/localizer.h"
+#include "support/files.h"
 #include "support/recording_notifier.h"
 #include "support/run_config.h"
+#include "support/screenshots.h"
 #include "ui/frm_main.h"
+#include "ui/message_box_notifier.h"
 
 using namespace brindle;
 using brindle::fixture::HostBuilder;
+using testing::fileContents;
 
 namespace {
 
-const QStringList kListEntries{"Alias",
-                               "First Name",
-                               "Last Name",
-                               "Display Name",
-                               "Primary Extension",
-                               "All Alternate Extensions",
-                               "Switch ID",
-                               "Primary MWI String",
-                               "All Alternate MWI Strings",
-                               "COS Name",
-                               "Schedule Name",
-                               "Billing ID",
-                               "Language",
-                               "List In Directory",
-                               "Set for First Time Enrollment",
-                               "Maximum Message Length",
-                               "Time of Last Call",
-                               "MWI Status",
-                               "Subscriber Lockout Status",
-                               "Default Playback Volume",
-                               "Voice Name Recorded",
-                               "Time of last password change",
-                               "Date of subscriber creation",
-                               "Mailbox bytes in use",
-                               "Mailbox send limit (bytes)",
-                               "Mailbox receive limit (bytes)",
-                               "Mailbox warning size (bytes)",
-                               "Greetings Enabled",
-                               "Caller Input Key Actions",
-                               "Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)",
-                               "Voice Name WAV File ([Primary Extension].WAV)"};
+const QString kOneError = QStringLiteral(
+    "Output complete.   1 error(s) encountered in process.  Press OK to view the error log now");
+
+// Every visible control lies inside its container and overlaps none of its visible siblings.
+void verifyNothingOverlaps(QWidget* container) {
+    QList<QWidget*> shown;
+    for (QWidget* child : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(container)) shown << child;
+    }
+    for (QWidget* child : shown) {
+        QVERIFY2(container->rect().contains(child->geometry()), qPrintable(child->objectName()));
+        for (QWidget* other : shown) {
+            QVERIFY2(child == other || !child->geometry().intersects(other->geometry()),
+                     qPrintable(child->objectName() + " and " + other->objectName()));
+        }
+        verifyNothingOverlaps(child);
+    }
+}
 
 }  // namespace
 
@@ -62,15 +61,35 @@ class MainWindowTest : public QObject {
 
 private:
     QTemporaryDir m_host;
+    QTemporaryDir m_emptyHost;
     QTemporaryDir m_home;
 
-    // Each window holds the host's single-copy lock; only one lives at a time here.
-    std::unique_ptr<FrmMain> startWindow(testing::RecordingNotifier& notifier, Localizer& strings,
-                                         const QString& host = {}) {
-        auto window = std::make_unique<FrmMain>(
-            testing::runConfigFor(host.isEmpty() ? m_host.path() : host, m_home.path()), strings, notifier);
-        if (!window->Form_Load()) return nullptr;
-        return window;
+    // A loaded window. Each window holds the host's single-copy lock,
+    // so only one lives at a time.
+    struct Window {
+        testing::RecordingNotifier notifier;
+        Localizer strings{&notifier};
+        QTemporaryDir packs;
+        Languages languages{strings, packs.path(), "brindle", 1033, loadLanguagePack};
+        FrmMain frm;
+        // Messages and questions go to `shown` when given, else to `notifier`.
+        explicit Window(const RunConfig& config, Notifier* shown = nullptr)
+            : frm(config, strings, shown ? *shown : notifier) {
+            frm.setLanguages(&languages);
+            if (!frm.Form_Load()) qFatal("the main window did not load");
+        }
+        template <typename T = QWidget>
+        T* find(const char* name) {
+            return frm.findChild<T*>(name);
+        }
+        void choose(int firstItems, const QString& output) {
+            for (int row = 0; row < firstItems; ++row)
+                find<QListWidget>("lstDataItems")->item(row)->setSelected(true);
+            find<QLineEdit>("txtOutputPath")->setText(output);
+        }
+    };
+    RunConfig config(const QTemporaryDir& host) const {
+        return testing::runConfigFor(host.path(), m_home.path());
     }
 
 private slots:
@@ -80,143 +99,206 @@ private slots:
         host.subscriber("akim");
         host.subscriber("nocos").set("COSObjectID", "missing-cos");
         QVERIFY(host.write(m_host.path()).ok());
+        QVERIFY(HostBuilder().write(m_emptyHost.path()).ok());
     }
 
-    void showsCountAndTheThirtyOneItemsAfterStartUp() {
-        testing::RecordingNotifier notifier;
-        Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings);
-        QVERIFY(window);
-        QCOMPARE(window->findChild<QLabel*>("lblSubscriberCount")->text(), QStringLiteral("3"));
-        QCOMPARE(window->findChild<QProgressBar*>("ProgressBar")->maximum(), 3);
-        auto* list = window->findChild<QListWidget*>("lstDataItems");
-        QStringList entries;
-        for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
-        QCOMPARE(entries, kListEntries);
+    void showsTheHostAndTheDefaultsAfterStartUp() {
+        Window window(config(m_host));
+        QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), QString("3"));
+        QCOMPARE(window.find<QProgressBar>("ProgressBar")->maximum(), 3);
+        auto* list = window.find<QListWidget>("lstDataItems");
+        QCOMPARE(list->count(), int(dataItems().size()));
         QVERIFY(list->selectedItems().isEmpty());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Brindle"));
-        QCOMPARE(window->findChild<QLineEdit*>("txtOutputPath")->text(),
-                 QDir(m_home.path()).filePath("Brindle.CSV"));
-        QVERIFY(window->findChild<QRadioButton*>("optSeperateWithCommas")->isChecked());
-        QVERIFY(window->findChild<QRadioButton*>("optQuotesWhenCommaPresent")->isChecked());
-        QVERIFY(!window->findChild<QGroupBox*>("frameSubscriberType")->isVisibleTo(window.get()));
-        QVERIFY(notifier.messages.isEmpty());
+        QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), m_home.filePath("Brindle.CSV"));
+        QVERIFY(window.find<QRadioButton>("optSeperateWithCommas")->isChecked());
+        QVERIFY(window.find<QRadioButton>("optQuotesWhenCommaPresent")->isChecked());
+        QVERIFY(!window.find("frameSubscriberType")->isVisibleTo(&window.frm));
+        QVERIFY(window.notifier.messages.isEmpty());
     }
 
-    void placesControlsWhereTheWindowWasDesigned_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("geometry");
-        // Twips divided by 15, relative to each control's container.
-        QTest::addRow("cmdStart") << "cmdStart" << QRect(4, 432, 73, 33);
-        QTest::addRow("cmdExit") << "cmdExit" << QRect(268, 432, 73, 33);
-        QTest::addRow("lstDataItems") << "lstDataItems" << QRect(8, 20, 321, 154);
-        QTest::addRow("txtOutputPath") << "txtOutputPath" << QRect(4, 24, 253, 19);
-        QTest::addRow("frameListBox") << "frameListBox" << QRect(4, 196, 337, 181);
+    void startRefusesWhatItCannotRun_data() {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("nothing selected") << 0 << "%home/none.csv"
+                                          << "No items selected for outport!";
+        QTest::addRow("an output that names a folder")
+            << 1 << "%home/"
+            << "the output path %home/ names a folder, not a file; nothing was written";
     }
-    void placesControlsWhereTheWindowWasDesigned() {
-        QFETCH(QString, name);
-        QFETCH(QRect, geometry);
-        testing::RecordingNotifier notifier;
-        Localizer strings(&notifier);
-        FrmMain window(testing::runConfigFor(m_host.path(), m_home.path()), strings, notifier);
-        auto* control = window.findChild<QWidget*>(name);
-        QVERIFY(control);
-        QCOMPARE(control->geometry(), geometry);
-    }
-
-    void refusesToStartWithoutSelection() {
-        testing::RecordingNotifier notifier;
-        Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings);
-        QVERIFY(window);
-        window->cmdStart_Click();
-        QCOMPARE(notifier.messages, QStringList{"No items selected for outport!"});
+    void startRefusesWhatItCannotRun() {
+        QFETCH(int, items);
+        QFETCH(QString, output);
+        QFETCH(QString, message);
+        Window window(config(m_host));
+        window.choose(items, output.replace("%home", m_home.path()));
+        window.frm.cmdStart_Click();
+        QCOMPARE(window.notifier.messages, QStringList{message.replace("%home", m_home.path())});
+        QVERIFY(window.notifier.questions.isEmpty());
+        QVERIFY(!QFileInfo(output).isFile());
+        QVERIFY(window.find("cmdStart")->isEnabled());
     }
 
-    void exportsTheSelectionAndReportsTheErrorCount() {
-        testing::RecordingNotifier notifier;
-        Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings);
-        QVERIFY(window);
-        window->findChild<QListWidget*>("lstDataItems")->item(0)->setSelected(true);
-        const QString output = QDir(m_home.path()).filePath("out.csv");
-        window->findChild<QLineEdit*>("txtOutputPath")->setText(output);
-        window->cmdStart_Click();
-        QCOMPARE(
-            notifier.questions,
-            QStringList(
-                {"Output complete.   1 error(s) encountered in process.  Press OK to view the error log now",
-                 "View the CSV file now?"}));
-        QFile file(output);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("ALIAS\r\njsmith\r\nakim\r\n"));
-        QCOMPARE(window->findChild<QProgressBar*>("ProgressBar")->value(), 3);
-        QVERIFY(window->findChild<QPushButton*>("cmdStart")->isEnabled());
+    void browseTakesOnlyANameThatCanBeWritten_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("accepted");
+        QTest::addRow("cancelled") << "" << false;
+        QTest::addRow("three characters") << "/ab" << false;
+        QTest::addRow("an existing file") << "%home/existing.csv" << true;
+        QTest::addRow("a new name") << "%home/new.csv" << true;
+        QTest::addRow("a folder") << "%home" << false;
+        QTest::addRow("a missing folder") << "%home/no/such/out.csv" << false;
+    }
+    void browseTakesOnlyANameThatCanBeWritten() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, accepted);
+        chosen.replace("%home", m_home.path());
+        QVERIFY(testing::writeFile(m_home.filePath("existing.csv"), "yesterday\r\n"));
+        Window window(config(m_host));
+        auto* path = window.find<QLineEdit>("txtOutputPath");
+        const QString before = path->text();
+        window.frm.setFileChooser([&](const QString&, const QString&) { return chosen; });
+        window.frm.cmdBrowse_Click();
+        QCOMPARE(path->text(), accepted ? chosen : before);
+        const bool refused = !accepted && !chosen.isEmpty();
+        QCOMPARE(window.notifier.messages, refused ? QStringList{"Invalid file name!"} : QStringList());
+        QVERIFY(!QFile::exists(m_home.filePath("new.csv")));
+        QCOMPARE(fileContents(m_home.filePath("existing.csv")), QByteArray("yesterday\r\n"));
     }
 
-    void reportsNoErrorsWithThreeBlanksBeforeTheCount() {
-        QTemporaryDir emptyHost;
-        QVERIFY(HostBuilder().write(emptyHost.path()).ok());
-        testing::RecordingNotifier notifier;
-        Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings, emptyHost.path());
-        QVERIFY(window);
-        QCOMPARE(window->findChild<QLabel*>("lblSubscriberCount")->text(), QStringLiteral("0"));
-        window->findChild<QListWidget*>("lstDataItems")->item(3)->setSelected(true);
-        window->findChild<QLineEdit*>("txtOutputPath")->setText(QDir(m_home.path()).filePath("empty.csv"));
-        window->cmdStart_Click();
-        QCOMPARE(
-            notifier.questions.value(0),
-            QStringLiteral(
-                "Output complete.   0 error(s) encountered in process.  Press OK to view the error log now"));
-        QFile file(QDir(m_home.path()).filePath("empty.csv"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("DISPLAY_NAME\r\n"));
+    // Until the window is shown, a language switch's refill reads nothing.
+    void theTypeBoxRecountsTheSubscribersOnceShown_data() {
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QString>("count");
+        QTest::addRow("not shown") << false << false << "3";
+        QTest::addRow("shown") << false << true << " 3";
+        QTest::addRow("shown, no subscribers") << true << true << " 0";
+    }
+    void theTypeBoxRecountsTheSubscribersOnceShown() {
+        QFETCH(bool, empty);
+        QFETCH(bool, shown);
+        QFETCH(QString, count);
+        Window window(config(empty ? m_emptyHost : m_host));
+        if (shown) window.frm.show();
+        window.frm.frmMain_Auto_Init();
+        QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), count);
+        QCOMPARE(window.find("cmdStart")->isEnabled(), !empty);
     }
 
-    void staysResponsiveAndExitStopsTheRunWithoutPartialFile() {
-        QTemporaryDir bigHost;
-        HostBuilder builder;
-        fixture::generateSample(builder, 3000, 5);
-        QVERIFY(builder.write(bigHost.path()).ok());
-        testing::RecordingNotifier notifier;
-        Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings, bigHost.path());
-        QVERIFY(window);
-        auto* list = window->findChild<QListWidget*>("lstDataItems");
-        for (int row = 0; row < 16; ++row) list->item(row)->setSelected(true);
-        const QString output = QDir(m_home.path()).filePath("stopped.csv");
-        window->findChild<QLineEdit*>("txtOutputPath")->setText(output);
+    // One width, and every line gained or lost goes to the list.
+    void keepsItsLayoutWhenResized_data() {
+        QTest::addColumn<QSize>("requested");
+        QTest::addRow("below the designed size") << QSize(100, 100);
+        QTest::addRow("taller and wider") << QSize(900, 760);
+        QTest::addRow("maximized") << QSize();
+    }
+    void keepsItsLayoutWhenResized() {
+        QFETCH(QSize, requested);
+        Window window(config(m_host));
+        window.frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
+        QVERIFY(testing::saveScreenshot(window.frm, "main-window"));
+        const QSize designed = window.frm.size();
+        const int listBelow = designed.height() - window.find("lstDataItems")->height();
+        if (requested.isValid()) {
+            window.frm.resize(requested);
+        } else {
+            window.frm.showMaximized();
+            const QRect screen = window.frm.screen()->availableGeometry();
+            QTRY_VERIFY(!window.frm.isMaximized() && window.frm.height() == screen.height());
+            QCOMPARE(window.frm.pos(), screen.topLeft());
+        }
+        QCOMPARE(window.frm.width(), designed.width());
+        QVERIFY(qAbs(window.frm.height() - window.find("lstDataItems")->height() - listBelow) <= 1);
+        verifyNothingOverlaps(&window.frm);
+    }
 
-        bool clickedDuringRun = false;
-        bool startWasDisabled = false;
-        int progressWhenClicked = -1;
-        QTimer::singleShot(0, window.get(), [&] {
-            clickedDuringRun = true;
-            startWasDisabled = !window->findChild<QPushButton*>("cmdStart")->isEnabled();
-            progressWhenClicked = window->findChild<QProgressBar*>("ProgressBar")->value();
-            QTest::mouseClick(window->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
+    // The subscriber type too: switching it reads the subscribers again, under the run; and
+    // About, whose language switch would change the lines' columns part way. The end is told in
+    // the program's message boxes, answered Cancel (no log) and Yes (show the output).
+    void aRunLocksItsOptionsAndSaysWhenNothingCanShowTheFiles() {
+        MessageBoxNotifier boxes;
+        Window window(config(m_host), &boxes);
+        const QString output = m_home.filePath("locked.csv");
+        window.choose(1, output);
+        const char* const locked[] = {"lstDataItems",      "cmdBrowse",      "txtOutputPath",
+                                      "frameSeperateWith", "frameUseQuotes", "cmbSubscriberType",
+                                      "cmdStart"};
+        QList<bool> enabledDuringRun;
+        QTimer::singleShot(0, &window.frm, [&] {
+            for (const char* name : locked) enabledDuringRun << window.find(name)->isEnabled();
+            enabledDuringRun << window.find<QAction>("About")->isEnabled();
         });
-        window->cmdStart_Click();
-        QVERIFY(clickedDuringRun);
-        QVERIFY(startWasDisabled);
-        // Before the first subscriber, on a slow machine, or anywhere before the last.
-        QVERIFY(progressWhenClicked >= 0 && progressWhenClicked < 3000);
-        QVERIFY(!QFile::exists(output));
-        QVERIFY(notifier.questions.isEmpty());
+        QStringList shown;
+        QTimer clicker;
+        connect(&clicker, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !QTest::qWaitForWindowExposed(box)) return;
+            shown << box->windowTitle() + ": " + box->text();
+            QVERIFY(testing::saveScreenshot(*box, "message-box"));
+            for (auto button : {QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::Ok}) {
+                if (box->button(button)) return box->button(button)->click();
+            }
+        });
+        clicker.start(20);
+        window.frm.cmdStart_Click();
+        QCOMPARE(enabledDuringRun, QList<bool>(std::size(locked) + 1, false));
+        for (const char* name : locked) QVERIFY2(window.find(name)->isEnabled(), name);
+        QVERIFY(window.find<QAction>("About")->isEnabled());
+        // Offscreen there is no application to show a file: the user is told where it is.
+        QCOMPARE(shown, QStringList({"Brindle: " + kOneError, "Brindle: View the CSV file now?",
+                                     "Brindle: There is no application here to show " + output +
+                                         "; open it yourself."}));
+        QCOMPARE(fileContents(output), QByteArray("ALIAS\r\njsmith\r\nakim\r\n"));
     }
 
-    void savesAScreenshot() {
-        testing::RecordingNotifier notifier;
-        Localizer strings(&notifier);
-        auto window = startWindow(notifier, strings);
-        QVERIFY(window);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        const QString folder =
-            qEnvironmentVariable("BRINDLE_SCREENSHOT_DIR", QDir::currentPath() + "/screenshots");
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(window->grab().save(QDir(folder).filePath("main-window.png")));
+    // Meanwhile the window goes on taking events, Exit among them, which ends the run at once,
+    // also while a writer holds the directory and the run waits for it. Last: Exit ends every
+    // later event loop, a message box's too, at once.
+    void exitStopsTheRunAndLeavesNoOutput_data() {
+        QTest::addColumn<bool>("directoryHeld");
+        QTest::addColumn<int>("exitAfterMs");
+        QTest::addRow("before the next subscriber") << false << 0;
+        QTest::addRow("while the directory is held") << true << 1000;
+    }
+    void exitStopsTheRunAndLeavesNoOutput() {
+        QFETCH(bool, directoryHeld);
+        QFETCH(int, exitAfterMs);
+        const QString output = m_home.filePath("stopped.csv");
+        qint64 took = 0;
+        bool startDisabled = false;
+        {
+            RunConfig waiting = config(m_host);
+            waiting.directoryTimeoutSeconds = 30;
+            Window window(waiting);
+            window.choose(int(dataItems().size()), output);
+            QSqlDatabase writer = QSqlDatabase::addDatabase("QSQLITE", "writer");
+            writer.setDatabaseName(m_host.filePath("HalvernDirDB.db"));
+            QVERIFY(writer.open());
+            QSqlQuery lock(writer);
+            if (directoryHeld) QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+            QTimer::singleShot(exitAfterMs, &window.frm, [&] {
+                startDisabled = !window.find("cmdStart")->isEnabled();
+                QTest::mouseClick(window.find<QPushButton>("cmdExit"), Qt::LeftButton);
+            });
+            QElapsedTimer clock;
+            clock.start();
+            window.frm.cmdStart_Click();
+            took = clock.elapsed();
+            if (directoryHeld) QVERIFY(lock.exec("ROLLBACK"));
+            QVERIFY(window.notifier.messages.isEmpty() && window.notifier.questions.isEmpty());
+        }
+        QSqlDatabase::removeDatabase("writer");
+        QVERIFY(startDisabled);  // clicked during the run: the window took events meanwhile
+        QVERIFY2(took >= exitAfterMs && took < exitAfterMs + 4000, qPrintable(QString::number(took)));
+        QVERIFY(!QFile::exists(output));
+        const QByteArray log = fileContents(m_home.filePath("BrindleErrors.log"));
+        QVERIFY2(
+            log.trimmed().endsWith("stopped by the window's Exit before its end; no output file was written"),
+            log.right(200).constData());
+        // The statement given up on still ends once the writer lets go, and its connection closes.
+        QTRY_VERIFY(QSqlDatabase::connectionNames().filter("brindle-directory").isEmpty());
     }
 };
 
