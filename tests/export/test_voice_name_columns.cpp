@@ -1,11 +1,11 @@
-// The voice-name file columns: what is copied where, and what the field says.
-#include <QDir>
-#include <QFile>
+// The voice-name file columns: what is copied where, and what the field says, for the names
+// and failures the golden export's sample host does not have.
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "hostbuilder/host_builder.h"
 #include "support/column_export.h"
+#include "support/files.h"
 
 using namespace brindle;
 using namespace brindle::testing;
@@ -15,13 +15,6 @@ namespace {
 
 const QStringList kBothItems{"Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)",
                              "Voice Name WAV File ([Primary Extension].WAV)"};
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 InstallPathSource installedAt(const QString& folder) {
     return [folder]() -> Result<QString> { return folder + "/"; };
@@ -43,15 +36,14 @@ private slots:
             << m_files.filePath("elsewhere/x.wav") << QStringList{"jsmith_VOICE_NAME.WAV", "1000.WAV"};
         QTest::addRow("relative, with backslashes")
             << "sub\\y.wav" << QStringList{"jsmith_VOICE_NAME.WAV", "1000.WAV"};
-        QTest::addRow("missing file") << "nobody.wav" << emptyFields(2);
         QTest::addRow("drive form that is not here") << "C:\\voice\\x.wav" << emptyFields(2);
         QTest::addRow("empty") << "" << emptyFields(2);
     }
     void findsTheFileWhereTheVoiceNameSays() {
         QFETCH(QString, voiceName);
         QFETCH(QStringList, expected);
-        writeFile(m_files.filePath("elsewhere/x.wav"), "absolute");
-        writeFile(m_files.filePath("Streams/HalvernDirDb/sub/y.wav"), "relative");
+        QVERIFY(writeFile(m_files.filePath("elsewhere/x.wav"), "absolute"));
+        QVERIFY(writeFile(m_files.filePath("Streams/HalvernDirDb/sub/y.wav"), "relative"));
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", voiceName);
         RUN_EXPORT(out, host, kBothItems, {.installPath = installedAt(m_files.path())});
@@ -70,7 +62,7 @@ private slots:
     void aRelativeVoiceNameMustStayInTheStreamStore() {
         QFETCH(QString, voiceName);
         const QString store = m_files.filePath("Streams/HalvernDirDb");
-        writeFile(m_files.filePath("secret"), "not for the output folder");
+        QVERIFY(writeFile(m_files.filePath("secret"), "not for the output folder"));
         QFile::link(m_files.filePath("secret"), store + "/link.wav");
         QFile::link(m_files.path(), store + "/linked");
         HostBuilder host;
@@ -91,16 +83,14 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::addRow("parent in the alias")
             << QVariant("../x") << QVariant("../../1") << QStringList{".._x_VOICE_NAME.WAV", ".._.._1.WAV"};
-        QTest::addRow("folder in the alias")
-            << QVariant("a/b") << QVariant("C:\\1") << QStringList{"a_b_VOICE_NAME.WAV", "C:_1.WAV"};
         QTest::addRow("dot dot") << QVariant("..") << QVariant(".")
                                  << QStringList{"___VOICE_NAME.WAV", "_.WAV"};
         QTest::addRow("control characters") << QVariant(QString("a\tb\x01")) << QVariant(QString("1\n2"))
                                             << QStringList{"a_b__VOICE_NAME.WAV", "1_2.WAV"};
         QTest::addRow("ordinary names kept") << QVariant("zo\u00eb.j..x") << QVariant("...")
                                              << QStringList{"zo\u00eb.j..x_VOICE_NAME.WAV", "....WAV"};
-        QTest::addRow("DEL") << QVariant("a\x7f") << QVariant("1")
-                             << QStringList{"a__VOICE_NAME.WAV", "1.WAV"};
+        QTest::addRow("DEL, a backslash")
+            << QVariant("a\x7f") << QVariant("C:\\1") << QStringList{"a__VOICE_NAME.WAV", "C:_1.WAV"};
         QTest::addRow("Null names copy nothing") << QVariant() << QVariant() << emptyFields(2);
         QTest::addRow("empty names copy nothing") << QVariant("") << QVariant("") << emptyFields(2);
     }
@@ -146,11 +136,12 @@ private slots:
         HostBuilder host;
         host.subscriber(aliases[0]).set("VoiceName", "first.wav").voiceFile = "first.wav";
         host.subscriber(aliases[1]).set("VoiceName", "second.wav").voiceFile = "second.wav";
-        RUN_EXPORT(
-            out, host, kBothItems,
-            {.prepare =
-                 [](const QString& folder) { writeFile(folder + "/jsmith_VOICE_NAME.WAV", "an old copy"); },
-             .outputName = outputName});
+        RUN_EXPORT(out, host, kBothItems,
+                   {.prepare =
+                        [](const QString& folder) {
+                            QVERIFY(writeFile(folder + "/jsmith_VOICE_NAME.WAV", "an old copy"));
+                        },
+                    .outputName = outputName});
         QCOMPARE(out.lines.value(0), first);
         QCOMPARE(out.lines.value(1), second);
         // Both copies of one subscriber hold the same voice.
@@ -180,7 +171,7 @@ private slots:
     }
 
     void anUnknownInstallFolderIsLoggedOnceAndCopiesNoRelativeName() {
-        writeFile(m_files.filePath("elsewhere/x.wav"), "absolute");
+        QVERIFY(writeFile(m_files.filePath("elsewhere/x.wav"), "absolute"));
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", "v.wav").voiceFile = "v.wav";
         host.subscriber("ann").set("VoiceName", "v.wav");

@@ -2,14 +2,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
-#include "export/directory/cached_tables.h"
-#include "export/directory/directory_connection.h"
 #include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
 #include "support/delimited_reader.h"
+#include "support/files.h"
+#include "support/opened_host.h"
 #include "support/run_config.h"
 
 namespace brindle::testing {
@@ -68,31 +67,25 @@ QStringList ExportOutput::logOf(const QString& alias) const {
 
 Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
                                const ExportSetup& setup) {
-    QTemporaryDir folder;
-    if (!folder.isValid()) return Error{QStringLiteral("no temporary folder")};
-    auto written = host.write(folder.filePath(QStringLiteral("host")));
-    if (!written) return written.error();
-    auto connection = DirectoryConnection::openSqlite(written.value() + QStringLiteral("/HalvernDirDB.db"),
-                                                      written.value() + QStringLiteral("/HalvernMbxDB1.db"));
-    if (!connection) return connection.error();
-    CachedTables tables;
-    if (auto opened = tables.OpenDirectoryTables(*connection.value()); !opened) return opened.error();
+    auto opened = openHost(host);
+    if (!opened) return opened.error();
+    OpenedHost& fixture = *opened.value();
     // Every column test runs under both readers.
-    const auto readers = makeDirectoryLookup(*connection.value(), tables, readerUnderTest());
+    const auto readers = makeDirectoryLookup(*fixture.connection, fixture.tables, readerUnderTest());
     FailingLookup lookup(*readers, setup.failingView);
     Localizer strings;
     InstallPathSource installPath = setup.installPath;
     if (!installPath) {
-        const QString install = written.value() + QStringLiteral("/install/");
+        const QString install = fixture.path + QStringLiteral("/install/");
         installPath = [install]() -> Result<QString> { return install; };
     }
 
-    const QString outputFolder = folder.filePath(QStringLiteral("out"));
+    const QString outputFolder = fixture.folder.filePath(QStringLiteral("out"));
     QDir().mkpath(outputFolder);
     if (setup.prepare) setup.prepare(outputFolder);
     const QString outputPath = outputFolder + QLatin1Char('/') + setup.outputName;
-    const QString logPath = folder.filePath(QStringLiteral("errors.log"));
-    ExportRun run(ExportEnvironment{tables,
+    const QString logPath = fixture.folder.filePath(QStringLiteral("errors.log"));
+    ExportRun run(ExportEnvironment{fixture.tables,
                                     lookup,
                                     strings,
                                     logPath,
@@ -120,10 +113,10 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     result.log = QString::fromLocal8Bit(log.readAll());
     for (const QString& name : QDir(outputFolder).entryList(QDir::Files | QDir::Hidden)) {
         if (name == setup.outputName) continue;
-        QFile copy(QDir(outputFolder).filePath(name));
-        result.copies.insert(name, copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray());
+        result.copies.insert(name, fileContents(QDir(outputFolder).filePath(name)));
     }
-    result.strays = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    result.strays =
+        QDir(fixture.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const char* own : {"host", "out", "errors.log", "errors.log.lock"}) result.strays.removeAll(own);
     return result;
 }
