@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -51,14 +52,19 @@ private slots:
         QVERIFY2(checked.ok(), qPrintable(checked.ok() ? QString() : checked.error().message));
     }
 
-    // The kinds the program refuses by name (a pipe, a link, a folder, a device, the log, a host
-    // file) are tried on the running program; these are the paths that reach them in disguise.
+    // Every kind the program refuses, and the paths that reach them in disguise.
     void refusesWhatIsNotOursToReplace_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
         const auto row = [](const char* tag, const char* path, const char* reason) {
             QTest::addRow("%s", tag) << path << reason;
         };
+        row("folder", "out", "is a folder");
+        row("named pipe", "out/pipe", "is a named pipe");
+        row("dangling link", "out/dangling", "is a symbolic link");
+        row("device", "/dev/null", "is a character device");
+        row("the log", "BrindleErrors.log", "is the error log");
+        row("registry", "host/registry.reg", "host's own file");
         row("the log by a relative part", "out/../BrindleErrors.log", "is the error log");
         row("the log through a linked folder", "linked/BrindleErrors.log", "is the error log");
         row("message store", "host/./HalvernMbxDB1.db", "host's own file");
@@ -75,12 +81,14 @@ private slots:
     void refusesWhatIsNotOursToReplace() {
         QFETCH(QString, path);
         QFETCH(QString, reason);
+        QCOMPARE(mkfifo(QFile::encodeName(at("out/pipe")).constData(), 0600), 0);
+        QVERIFY(QFile::link(at("out/missing.csv"), at("out/dangling")));
         QVERIFY(QFile::link(m_dir.path(), at("linked")));
         QCOMPARE(::link(QFile::encodeName(at("host/HalvernDirDB.db")).constData(),
                         QFile::encodeName(at("out/hard.db")).constData()),
                  0);
 
-        const QString full = at(path);
+        const QString full = path.startsWith(u'/') ? path : at(path);
         const auto checked = checkOutputPath(full, protectedPaths());
         QVERIFY(!checked.ok());
         QVERIFY2(checked.error().message.contains(reason), qPrintable(checked.error().message));
