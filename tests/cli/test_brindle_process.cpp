@@ -103,46 +103,39 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<bool>("kept");
+        const auto row = [](const char* change, const QStringList& arguments, const QString& reason,
+                            const QByteArray& log = "(missing)", bool kept = true) {
+            QTest::addRow("%s", change) << arguments << reason << log << kept;
+        };
         const QStringList to{"Alias", "/f:%1/x.csv"};
-        const QByteArray none = "(missing)";
-        QTest::addRow("no path") << QStringList{"Alias"} << "no output file" << none << true;
-        QTest::addRow("unknown option") << QStringList{"Alias", "--foo", "/f:%1/x.csv"}
-                                        << "brindle: unknown option --foo (see brindle --help)\n"
-                                        << none << true;
-        QTest::addRow("folder missing two levels")
-            << QStringList{"/f:%1/a/b/x.csv"} << "cannot create the output folder" << none << true;
-        QTest::addRow("output cannot be written")
-            << QStringList{"/f:/proc/x.csv"} << "cannot write the output file"
-            << QByteArray("(error) cannot write the output file") << true;
-        // Refused before the folder is made.
-        QTest::addRow("path ends in a slash")
-            << QStringList{"/f:%1/new/"} << "names a folder, not a file" << none << true;
+        row("no path", {"Alias"}, "no output file");
+        row("unknown option", {"Alias", "--foo", "/f:%1/x.csv"},
+            "brindle: unknown option --foo (see brindle --help)\n");
+        row("folder missing two levels", {"/f:%1/a/b/x.csv"}, "cannot create the output folder");
+        row("output cannot be written", {"/f:/proc/x.csv"}, "cannot write",
+            "(error) cannot write the output file");
+        row("path ends in a slash", {"/f:%1/new/"}, "names a folder, not a file");  // and no folder is made
         // Without a home the log would land in the root folder.
-        QTest::addRow("HOME unset") << to << "HOME is not set" << none << true;
-        QTest::addRow("HOME empty") << to << "HOME is not set" << none << true;
-        QTest::addRow("no database") << to << "Could not open database." << none << true;
-        QTest::addRow("server never answers") << to << "Could not open database." << none << true;
-        QTest::addRow("registry.reg as a named pipe")
-            << to << "Registry file %3/registry.reg is a named pipe, not a regular file." << none << true;
-        QTest::addRow("status as a named pipe")
-            << to << "Host status file %3/status is a named pipe, not a regular file." << none << true;
-        QTest::addRow("window without a display")
-            << QStringList{} << "no display to show the window on; /f:PATH exports" << none << true;
-        QTest::addRow("output is the error log") << QStringList{"Alias", "/f:%2"} << "is the error log"
-                                                 << QByteArray("yesterday's log\r\n") << true;
-        QTest::addRow("log path is a folder") << to << "%2" << none << true;
-        QTest::addRow("home folder missing") << to << "%2" << none << true;
-        QTest::addRow("home folder read-only") << to << "%2" << none << true;
+        row("HOME unset", to, "HOME is not set");
+        row("HOME empty", to, "HOME is not set");
+        row("no database", to, "Could not open database.");
+        row("server never answers", to, "Could not open database.");
+        row("registry.reg as a named pipe", to,
+            "Registry file %3/registry.reg is a named pipe, not a regular file.");
+        row("status as a named pipe", to, "Host status file %3/status is a named pipe, not a regular file.");
+        row("window without a display", {}, "no display to show the window on; /f:PATH exports");
+        row("output is the error log", {"Alias", "/f:%2"}, "is the error log", "yesterday's log\r\n");
+        row("log path is a folder", to, "%2");
+        row("home folder missing", to, "%2");
+        row("home folder read-only", to, "%2");
         // The output fits one write buffer: it reaches the disk only when it is committed.
-        QTest::addRow("output within one write buffer")
-            << QStringList{"Alias", "Display Name", "Caller Input Key Actions", "Greetings Enabled",
-                           "/f:%1/x.csv"}
-            << "cannot write the output file %1/x.csv: File too large" << QByteArray("Alias=") << false;
-        QTest::addRow("log cut short")
-            << to << "%2/BrindleErrors.log is incomplete" << QByteArray("Alias=") << false;
+        row("output within one write buffer",
+            {"Alias", "Display Name", "Caller Input Key Actions", "Greetings Enabled", "/f:%1/x.csv"},
+            "cannot write the output file %1/x.csv: File too large", "Alias=", false);
+        row("log cut short", to, "%2/BrindleErrors.log is incomplete", "Alias=", false);
         // Turned into text and copied, one 100 MB value needs more than the limit leaves.
-        QTest::addRow("out of memory") << QStringList{"Alias", "Display Name", "/f:%1/x.csv"}
-                                       << "out of memory" << QByteArray("(error) out of memory") << false;
+        row("out of memory", {"Alias", "Display Name", "/f:%1/x.csv"}, "out of memory",
+            "(error) out of memory", false);
     }
     void refusesWithStatusOneAndAReason() {
         QFETCH(QStringList, arguments);
