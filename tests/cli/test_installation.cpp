@@ -99,7 +99,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("LC_ALL", "C");
         environment.insert("MANWIDTH", "200");
-        const QStringList arguments = checker == "man" ? QStringList{"--warnings", "-l"} : QStringList{};
+        QStringList arguments = checker == "man" ? QStringList{"--warnings", "-l"} : QStringList{};
         const ProcessOutcome checked = runProcess(checker, arguments << m_usr + "/" + file, environment);
         QCOMPARE(checked.exitCode, 0);
         QCOMPARE(checked.err, QString());
