@@ -66,48 +66,36 @@ private slots:
         QVERIFY2(description.startsWith(taken), qPrintable(description));
     }
 
-    void selectsEntriesNamedBeforeThePath_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QStringList>("selected");
-        QTest::addRow("case ignored") << "display NAME /f:/o.csv" << QStringList{"Display Name"};
-        QTest::addRow("a label holding another")
-            << "Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)" << QStringList{"Alias", kEntries.last()};
-        QTest::addRow("only the path selects everything") << "/f:/o.csv" << kEntries;
-        QTest::addRow("label inside the path") << "Alias /f:/srv/Language/o.csv" << QStringList{"Alias"};
-        QTest::addRow("unknown words select everything") << "nothing /f:/o.csv" << kEntries;
-        QTest::addRow("list order") << "Language Alias /f:/o.csv" << QStringList{"Alias", "Language"};
-    }
-    void selectsEntriesNamedBeforeThePath() {
-        QFETCH(QString, line);
-        QFETCH(QStringList, selected);
-        QCOMPARE(CommandLine{line}.selectedEntries(kEntries), selected);
-    }
-
-    void warnsOfWhatMayNotBeMeant_data() {
+    void selectsWhatTheLabelsNameAndWarnsOfTheRest_data() {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("selected");
         QTest::addColumn<QStringList>("warnings");
         const QString none = "no data item named in \"%1\"; exporting every item";
         const QString typo = "\"%1\" is part of no data item label (brindle --list shows them)";
-        QTest::addRow("label split over arguments")
-            << QStringList{"display", "NAME", "/f:/o"} << QStringList{};
-        QTest::addRow("two labels in one argument")
-            << QStringList{"Alias Language", "/f:/o"} << QStringList{};
-        QTest::addRow("typo among labels")
-            << QStringList{"Alais", "Language"} << QStringList{typo.arg("Alais")};
-        QTest::addRow("only typos") << QStringList{"Alais", "Lnguage", "/f:/o"}
-                                    << QStringList{typo.arg("Alais"), typo.arg("Lnguage"),
-                                                   none.arg("Alais Lnguage")};
-        QTest::addRow("part of a label names nothing")
-            << QStringList{"COS", "/f:/o"} << QStringList{none.arg("COS")};
-        QTest::addRow("typo glued to the path")
-            << QStringList{"Alias", "Alais/f:/o"} << QStringList{typo.arg("Alais")};
-        QTest::addRow("label in the path names nothing")
-            << QStringList{"Nme", "/f:/srv/Language/o.csv"} << QStringList{typo.arg("Nme"), none.arg("Nme")};
+        const auto row = [](const char* tag, const QStringList& arguments, const QStringList& selected,
+                            const QStringList& warnings = {}) {
+            QTest::addRow("%s", tag) << arguments << selected << warnings;
+        };
+        row("case ignored, split over arguments", {"display", "NAME", "/f:/o"}, {"Display Name"});
+        row("a label holding another", {"Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)"},
+            {"Alias", kEntries.last()});
+        row("only the path", {"/f:/o.csv"}, kEntries);
+        row("two labels in one argument, list order", {"Language Alias", "/f:/o"}, {"Alias", "Language"});
+        row("label inside the path", {"Alias", "/f:/srv/Language/o.csv"}, {"Alias"});
+        row("typo among labels", {"Alais", "Language"}, {"Language"}, {typo.arg("Alais")});
+        row("only typos", {"Alais", "Lnguage", "/f:/o"}, kEntries,
+            {typo.arg("Alais"), typo.arg("Lnguage"), none.arg("Alais Lnguage")});
+        row("part of a label names nothing", {"COS", "/f:/o"}, kEntries, {none.arg("COS")});
+        row("typo glued to the path", {"Alias", "Alais/f:/o"}, {"Alias"}, {typo.arg("Alais")});
+        row("label in the path names nothing", {"Nme", "/f:/srv/Language/o.csv"}, kEntries,
+            {typo.arg("Nme"), none.arg("Nme")});
     }
-    void warnsOfWhatMayNotBeMeant() {
+    void selectsWhatTheLabelsNameAndWarnsOfTheRest() {
         QFETCH(QStringList, arguments);
+        QFETCH(QStringList, selected);
         QFETCH(QStringList, warnings);
         const auto request = parseUnattendedArguments(arguments);
+        QCOMPARE(request->line.selectedEntries(kEntries), selected);
         QCOMPARE(namingWarnings(request->line, request->namingArguments, kEntries), warnings);
     }
 
