@@ -55,21 +55,19 @@ private slots:
         const QString written = "2 subscriber(s) written to %1, 1 error(s) logged in %2\n";
         const QString typo = "brindle: \"Alais\" is part of no data item label (brindle --list shows them)\n";
         const QByteArray alias = "ALIAS\r\njsmith\r\nann\r\n";
-        const QByteArray none = "(missing)";
-        QTest::addRow("--help") << QStringList{"--help"} << "Usage: brindle"
-                                << "" << none;
-        QTest::addRow("/?") << QStringList{"/?"} << "Usage: brindle"
-                            << "" << none;
-        QTest::addRow("--version") << QStringList{"--version"} << "brindle 1."
-                                   << "" << none;
-        QTest::addRow("typo warned") << QStringList{"Alais", "Display Name", "/f:%1"} << written << typo
-                                     << QByteArray(
-                                            "DISPLAY_NAME\r\nJsmith Tester\r\n\"Lee, \"\"Ann\"\"\"\r\n");
-        QTest::addRow("quiet still warns")
-            << QStringList{"--quiet", "Alais", "Alias", "/f:%1"} << "" << typo << alias;
-        QTest::addRow("read-only file replaced") << QStringList{"Alias", "/f:%1"} << written << "" << alias;
-        QTest::addRow("empty locks left behind") << QStringList{"Alias", "/f:%1"} << written << "" << alias;
-        QTest::addRow("garbled locks left behind") << QStringList{"Alias", "/f:%1"} << written << "" << alias;
+        const auto row = [](const char* change, const QStringList& arguments, const QString& out,
+                            const QString& err, const QByteArray& file) {
+            QTest::addRow("%s", change) << arguments << out << err << file;
+        };
+        row("--help", {"--help"}, "Usage: brindle", "", "(missing)");
+        row("/?", {"/?"}, "Usage: brindle", "", "(missing)");
+        row("--version", {"--version"}, "brindle 1.", "", "(missing)");
+        row("typo warned", {"Alais", "Display Name", "/f:%1"}, written, typo,
+            "DISPLAY_NAME\r\nJsmith Tester\r\n\"Lee, \"\"Ann\"\"\"\r\n");
+        row("quiet still warns", {"--quiet", "Alais", "Alias", "/f:%1"}, "", typo, alias);
+        row("read-only file replaced", {"Alias", "/f:%1"}, written, "", alias);
+        row("empty locks left behind", {"Alias", "/f:%1"}, written, "", alias);
+        row("garbled locks left behind", {"Alias", "/f:%1"}, written, "", alias);
     }
     void answersTheCommandLine() {
         QFETCH(QStringList, arguments);

@@ -19,11 +19,7 @@
 using brindle::fixture::HostBuilder;
 using namespace brindle::testing;
 
-namespace {
-
 constexpr int kLargeHostSubscribers = 20000;
-
-}  // namespace
 
 class BrindleSafetyTest : public QObject {
     Q_OBJECT

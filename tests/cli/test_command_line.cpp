@@ -104,15 +104,14 @@ private slots:
         QTest::addColumn<int>("total");
         QTest::addColumn<qint64>("elapsed");
         QTest::addColumn<QString>("text");
-        QTest::addRow("rate not yet known") << 40 << 3000 << qint64(249) << "40 of 3000 subscribers (1%)";
-        QTest::addRow("rate known") << 40 << 3000 << qint64(250)
-                                    << "40 of 3000 subscribers (1%), 160/s, 0:19 left";
-        QTest::addRow("rounded down")
-            << 2999 << 3000 << qint64(2999) << "2999 of 3000 subscribers (99%), 1000/s, 0:00 left";
-        QTest::addRow("hours") << 10 << 100000 << qint64(10000)
-                               << "10 of 100000 subscribers (0%), 1/s, 27:46:30 left";
-        QTest::addRow("past the total")
-            << 5 << 0 << qint64(2000) << "5 of 0 subscribers (0%), 3/s, 0:00 left";
+        const auto row = [](const char* tag, int done, int total, qint64 elapsed, const char* text) {
+            QTest::addRow("%s", tag) << done << total << elapsed << QString(text);
+        };
+        row("rate not yet known", 40, 3000, 249, "40 of 3000 subscribers (1%)");
+        row("rate known", 40, 3000, 250, "40 of 3000 subscribers (1%), 160/s, 0:19 left");
+        row("rounded down", 2999, 3000, 2999, "2999 of 3000 subscribers (99%), 1000/s, 0:00 left");
+        row("hours", 10, 100000, 10000, "10 of 100000 subscribers (0%), 1/s, 27:46:30 left");
+        row("past the total", 5, 0, 2000, "5 of 0 subscribers (0%), 3/s, 0:00 left");
     }
     void saysHowFarTheRunIs() {
         QFETCH(int, done);

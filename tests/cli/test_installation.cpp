@@ -12,13 +12,9 @@
 
 using namespace brindle::testing;
 
-namespace {
-
-QString buildDir() {
+static QString buildDir() {
     return qEnvironmentVariable("BRINDLE_BUILD_DIR");
 }
-
-}  // namespace
 
 class InstallationTest : public QObject {
     Q_OBJECT
