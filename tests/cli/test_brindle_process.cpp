@@ -1,71 +1,31 @@
-// The real program run as a scheduled job or a user at a terminal runs it: what it answers,
-// writes, shows and refuses.
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
+// The real program run once from start to end: what it answers, writes and refuses. A refusal
+// ends with status 1 and a message, never with a signal or a wait.
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
-#include <thread>
 
 #include "hostbuilder/host_builder.h"
+#include "platform/single_instance.h"
 #include "support/brindle_process.h"
 #include "support/sample_host_folder.h"
 
 using brindle::fixture::HostBuilder;
 using namespace brindle::testing;
 
-namespace {
-
-constexpr int kSubscribers = 3000;  // long enough a run to draw its progress a few times
-
-// A pseudo-terminal (raw, so that the bytes arrive as written) for the program's standard
-// error, read on a thread of its own while the program runs.
-class Terminal {
-public:
-    Terminal() {
-        termios raw = {};
-        cfmakeraw(&raw);
-        if (::openpty(&m_controller, &m_terminal, nullptr, &raw, nullptr) != 0) qFatal("openpty failed");
-        ::fcntl(m_controller, F_SETFD, FD_CLOEXEC);
-        ::fcntl(m_terminal, F_SETFD, FD_CLOEXEC);
-        m_reader = std::thread([this] {
-            char buffer[4096];
-            ssize_t got = 0;
-            while ((got = ::read(m_controller, buffer, sizeof buffer)) > 0) m_bytes.append(buffer, got);
-        });
-    }
-    // What the program wrote there, once it has ended.
-    QByteArray close() {
-        ::close(m_terminal);  // the read ends once the program's copy is gone too
-        m_reader.join();
-        ::close(m_controller);
-        return m_bytes;
-    }
-    std::function<void()> asStandardError() const {
-        return [fd = m_terminal] { ::dup2(fd, STDERR_FILENO); };
-    }
-
-private:
-    int m_controller = -1;
-    int m_terminal = -1;
-    QByteArray m_bytes;
-    std::thread m_reader;
-};
-
-}  // namespace
-
 class BrindleProcessTest : public QObject {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
-    QString m_host;
-    QString m_largeHost;
+    QString m_host;    // three subscribers
+    QString m_sample;  // thirty: about 9 KB of output with wide items, a log of a few KB
 
     QString home() const { return m_dir.filePath("home"); }
     QString logPath() const { return home() + "/BrindleErrors.log"; }
@@ -78,7 +38,8 @@ private slots:
         host.subscriber("ann").set("DisplayName", "Lee, \"Ann\"");
         host.subscriber("nocos").set("COSObjectID", QVariant());
         m_host = writeHost(host, m_dir.filePath("host"));
-        m_largeHost = writeSampleHost(m_dir.filePath("large-host"), kSubscribers, 11);
+        m_sample = writeSampleHost(m_dir.filePath("sample"), 30, 7);
+        qunsetenv("XDG_RUNTIME_DIR");  // the lock paths as the program sees them
     }
     void init() {
         QVERIFY(QDir(home()).removeRecursively() && QDir().mkpath(home()));
@@ -89,134 +50,168 @@ private slots:
     void answersTheCommandLine_data() {
         QTest::addColumn<QStringList>("arguments");  // %1 the output
         QTest::addColumn<QString>("out");
-        QTest::addColumn<bool>("readOnlyBefore");  // an old output file the user may not write
         QTest::addColumn<QString>("err");
         QTest::addColumn<QByteArray>("file");
         const QString written = "2 subscriber(s) written to %1, 1 error(s) logged in %2\n";
         const QString typo = "brindle: \"Alais\" is part of no data item label (brindle --list shows them)\n";
         const QByteArray alias = "ALIAS\r\njsmith\r\nann\r\n";
-        const QByteArray none = "(missing)";
-        QTest::addRow("--help") << QStringList{"--help"} << "Usage: brindle" << false << "" << none;
-        QTest::addRow("/?") << QStringList{"/?"} << "Usage: brindle" << false << "" << none;
-        QTest::addRow("--version") << QStringList{"--version"} << "brindle 1." << false << "" << none;
-        QTest::addRow("--list") << QStringList{"--list"} << "Alias\nFirst Name\nLast Name\n"
-                                << false << "" << none;
-        QTest::addRow("labels")
-            << QStringList{"Alias", "Display Name", "/f:%1"} << written << false << ""
-            << QByteArray("ALIAS,DISPLAY_NAME\r\njsmith,Jsmith Tester\r\nann,\"Lee, \"\"Ann\"\"\"\r\n");
-        QTest::addRow("typo warned") << QStringList{"Alais", "Display Name", "/f:%1"} << written << false
-                                     << typo
-                                     << QByteArray(
-                                            "DISPLAY_NAME\r\nJsmith Tester\r\n\"Lee, \"\"Ann\"\"\"\r\n");
-        QTest::addRow("quiet") << QStringList{"--quiet", "Alias", "/f:%1"} << "" << false << "" << alias;
-        QTest::addRow("quiet still warns")
-            << QStringList{"--quiet", "Alais", "Alias", "/f:%1"} << "" << false << typo << alias;
-        QTest::addRow("read-only file replaced")
-            << QStringList{"Alias", "/f:%1"} << written << true << "" << alias;
+        const auto row = [](const char* change, const QStringList& arguments, const QString& out,
+                            const QString& err, const QByteArray& file) {
+            QTest::addRow("%s", change) << arguments << out << err << file;
+        };
+        row("--help", {"--help"}, "Usage: brindle", "", "(missing)");
+        row("/?", {"/?"}, "Usage: brindle", "", "(missing)");
+        row("--version", {"--version"}, "brindle 1.", "", "(missing)");
+        row("typo warned", {"Alais", "Display Name", "/f:%1"}, written, typo,
+            "DISPLAY_NAME\r\nJsmith Tester\r\n\"Lee, \"\"Ann\"\"\"\r\n");
+        row("quiet still warns", {"--quiet", "Alais", "Alias", "/f:%1"}, "", typo, alias);
+        row("read-only file replaced", {"Alias", "/f:%1"}, written, "", alias);
+        row("empty locks left behind", {"Alias", "/f:%1"}, written, "", alias);
+        row("garbled locks left behind", {"Alias", "/f:%1"}, written, "", alias);
     }
     void answersTheCommandLine() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, out);
-        QFETCH(bool, readOnlyBefore);
         QFETCH(QString, err);
         QFETCH(QByteArray, file);
+        const QString change = QTest::currentDataTag();
         const QString output = this->out("subscribers.csv");
-        if (readOnlyBefore)
+        if (change == "read-only file replaced")
             QVERIFY(writeFile(output, "old\r\n") && QFile::setPermissions(output, QFileDevice::ReadOwner));
+        if (change.endsWith("locks left behind")) {
+            const QByteArray lock = change.startsWith("empty") ? "" : "\xff\xfe no process id\n";
+            QVERIFY(writeFile(brindle::SingleInstance::lockPath(m_host, home()), lock));
+            QVERIFY(writeFile(logPath() + ".lock", lock));
+        }
         for (QString& argument : arguments) argument = argument.arg(output);
         const ProcessOutcome outcome = runBrindle(brindleEnvironment(m_host, home()), arguments);
         QCOMPARE(outcome.exitCode, 0);
-        if (out.isEmpty())
-            QCOMPARE(outcome.out, QString());
-        else
-            QVERIFY2(outcome.out.startsWith(out.arg(output, logPath())), qPrintable(outcome.out));
+        QVERIFY2(out.isEmpty() ? outcome.out.isEmpty() : outcome.out.startsWith(out.arg(output, logPath())),
+                 qPrintable(outcome.out));
         QCOMPARE(outcome.err, err);
         QCOMPARE(fileContents(output), file);
         if (file == "(missing)") QVERIFY(QDir(home()).isEmpty());
     }
 
-    // The row names what is changed about the run; %1 is the output folder.
+    // The row names what is changed about the run. In arguments %1 is the output folder, %2 the
+    // log; in the reason %1 is the output folder, %2 the home folder, %3 the host. `log` is
+    // what the log holds afterwards; yesterday's output x.csv is kept or gone.
     void refusesWithStatusOneAndAReason_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
-        QTest::addRow("no path") << QStringList{"Alias"} << "/f:";
-        QTest::addRow("unknown option") << QStringList{"Alias", "--foo", "/f:%1/x.csv"}
-                                        << "brindle: unknown option --foo (see brindle --help)\n";
-        QTest::addRow("folder missing two levels")
-            << QStringList{"/f:%1/a/b/x.csv"} << "cannot create the output folder";
-        QTest::addRow("output cannot be written")
-            << QStringList{"/f:/proc/x.csv"} << "cannot write the output file";
-        // Refused before the folder is made.
-        QTest::addRow("path ends in a slash") << QStringList{"/f:%1/new/"} << "names a folder, not a file";
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<bool>("kept");
+        const auto row = [](const char* change, const QStringList& arguments, const QString& reason,
+                            const QByteArray& log = "(missing)", bool kept = true) {
+            QTest::addRow("%s", change) << arguments << reason << log << kept;
+        };
+        const QStringList to{"Alias", "/f:%1/x.csv"};
+        row("no path", {"Alias"}, "no output file");
+        row("unknown option", {"Alias", "--foo", "/f:%1/x.csv"},
+            "brindle: unknown option --foo (see brindle --help)\n");
+        row("folder missing two levels", {"/f:%1/a/b/x.csv"}, "cannot create the output folder");
+        row("output cannot be written", {"/f:/proc/x.csv"}, "cannot write",
+            "(error) cannot write the output file");
+        row("path ends in a slash", {"/f:%1/new/"}, "names a folder, not a file");  // and no folder is made
         // Without a home the log would land in the root folder.
-        QTest::addRow("HOME unset") << QStringList{"/f:%1/x.csv"} << "HOME is not set";
-        QTest::addRow("HOME empty") << QStringList{"/f:%1/x.csv"} << "HOME is not set";
-        QTest::addRow("no database") << QStringList{"/f:%1/x.csv"} << "Could not open database.";
+        row("HOME unset", to, "HOME is not set");
+        row("HOME empty", to, "HOME is not set");
+        row("no database", to, "Could not open database.");
+        row("server never answers", to, "Could not open database.");
+        row("registry.reg as a named pipe", to,
+            "Registry file %3/registry.reg is a named pipe, not a regular file.");
+        row("status as a named pipe", to, "Host status file %3/status is a named pipe, not a regular file.");
+        row("window without a display", {}, "no display to show the window on; /f:PATH exports");
+        row("output is the error log", {"Alias", "/f:%2"}, "is the error log", "yesterday's log\r\n");
+        row("log path is a folder", to, "%2");
+        row("home folder missing", to, "%2");
+        row("home folder read-only", to, "%2");
+        // The output fits one write buffer: it reaches the disk only when it is committed.
+        row("output within one write buffer",
+            {"Alias", "Display Name", "Caller Input Key Actions", "Greetings Enabled", "/f:%1/x.csv"},
+            "cannot write the output file %1/x.csv: File too large", "Alias=", false);
+        row("log cut short", to, "%2/BrindleErrors.log is incomplete", "Alias=", false);
+        // Turned into text and copied, one 100 MB value needs more than the limit leaves.
+        row("out of memory", {"Alias", "Display Name", "/f:%1/x.csv"}, "out of memory",
+            "(error) out of memory", false);
     }
     void refusesWithStatusOneAndAReason() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, reason);
+        QFETCH(QByteArray, log);
+        QFETCH(bool, kept);
         const QString change = QTest::currentDataTag();
+        QTemporaryDir own;  // a host of the row's own
         QString host = m_host;
-        if (change == "no database") {
-            HostBuilder builder;
-            builder.subscriber("jsmith");
-            host = writeHost(builder.withoutDirectoryDatabase(), m_dir.filePath("no-database"));
+        HostBuilder builder;
+        builder.subscriber("jsmith");
+        if (change == "no database") host = writeHost(builder.withoutDirectoryDatabase(), own.path());
+        if (change.endsWith("named pipe")) {
+            host = writeHost(builder, own.path());
+            const QString pipe = host + "/" + change.section(' ', 0, 0);
+            QVERIFY(QFile::remove(pipe) && ::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         }
+        if (change == "out of memory") {
+#ifdef __SANITIZE_ADDRESS__
+            QSKIP("the address sanitizer reserves more address space than any limit leaves");
+#endif
+            builder.subscriber("huge").set("DisplayName", QString(100'000'000, u'x'));
+            host = writeHost(builder, own.path());
+        }
+        if (change == "output within one write buffer" || change == "log cut short") host = m_sample;
         QProcessEnvironment environment = brindleEnvironment(host, home());
         if (change == "HOME unset") environment.remove("HOME");
         if (change == "HOME empty") environment.insert("HOME", "");
-        for (QString& argument : arguments) argument = argument.arg(out(""));
-        const ProcessOutcome outcome = runBrindle(environment, arguments);
+        if (change == "window without a display") environment.remove("QT_QPA_PLATFORM");
+        QTcpServer silent;  // takes the connection and never answers
+        if (change == "server never answers") {
+            QVERIFY(silent.listen(QHostAddress::LocalHost));
+            environment.insert(
+                "BRINDLE_DIRECTORY",
+                QString("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=x;Uid=x")
+                    .arg(silent.serverPort()));
+            environment.insert("BRINDLE_DB_TIMEOUT", "2");
+        }
+        if (change == "output is the error log") QVERIFY(writeFile(logPath(), "yesterday's log\r\n"));
+        if (change == "log path is a folder") QVERIFY(QDir().mkpath(logPath()));
+        if (change == "home folder missing") QVERIFY(QDir(home()).removeRecursively());
+        if (change == "home folder read-only") {
+            if (geteuid() == 0) QSKIP("root writes into a read-only folder");
+            QVERIFY(QFile::setPermissions(home(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+        std::function<void()> limit;
+        if (change == "output within one write buffer") limit = fileSizeLimit(4096);
+        if (change == "log cut short")
+            limit = fileSizeLimit(600);  // past the banner and the output, not the log
+        if (change == "out of memory")
+            limit = [] {
+                rlimit memory{};
+                ::getrlimit(RLIMIT_AS, &memory);
+                memory.rlim_cur = 800'000'000;
+                ::setrlimit(RLIMIT_AS, &memory);
+            };
+        QVERIFY(writeFile(out("x.csv"), "yesterday\r\n"));
+
+        const QString folder = m_dir.filePath("out");
+        for (QString& argument : arguments) argument.replace("%1", folder).replace("%2", logPath());
+        QElapsedTimer timer;
+        timer.start();
+        const ProcessOutcome outcome = runBrindle(environment, arguments, limit);
+        QFile::setPermissions(home(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY2(timer.elapsed() < 20000, "the program waited");
+        QCOMPARE(outcome.exitStatus, QProcess::NormalExit);
         QCOMPARE(outcome.exitCode, 1);
-        QVERIFY2(outcome.err.contains(reason), qPrintable(outcome.err));
-        QVERIFY(outcome.out.isEmpty());
+        QVERIFY2(outcome.err.contains(reason.replace("%1", folder).replace("%2", home()).replace("%3", host)),
+                 qPrintable(outcome.err));
+        QCOMPARE(outcome.out, QString());
+        if (change == "server never answers") QVERIFY(silent.waitForNewConnection(0));
+        QVERIFY2(fileContents(logPath()).contains(log), fileContents(logPath()).right(200).constData());
         QCOMPARE(QDir(out("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList());
-        if (change == "output cannot be written")
-            QVERIFY(fileContents(logPath()).contains("(error) cannot write the output file"));
-        else
-            QVERIFY(QDir(home()).isEmpty());
+                 kept ? QStringList{"x.csv"} : QStringList{});
+        if (kept) QCOMPARE(fileContents(out("x.csv")), QByteArray("yesterday\r\n"));
     }
 
-    // `terminal` is a pattern for the whole of it: N stands for a progress line drawn.
-    void drawsTheProgressInPlace_data() {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("terminal");
-        QTest::addColumn<QString>("out");
-        const QString summary = QStringLiteral("%1 subscriber(s) written to ").arg(kSubscribers - 1);
-        QTest::addRow("drawn and blanked") << QStringList{} << "^(N)+\r +\r$" << summary;
-        QTest::addRow("after the warnings")
-            << QStringList{"Alais"} << "^brindle: \"Alais\" is part of no data item label [^\r]*\n(N)+\r +\r$"
-            << summary;
-        QTest::addRow("quiet") << QStringList{"--quiet"} << "^$"
-                               << "";
-    }
-    void drawsTheProgressInPlace() {
-        QFETCH(QStringList, options);
-        QFETCH(QString, terminal);
-        QFETCH(QString, out);
-        QTemporaryDir folder;
-        Terminal tty;
-        const ProcessOutcome outcome =
-            runBrindle(brindleEnvironment(m_largeHost, folder.path()),
-                       options << "/f:" + folder.filePath("all.csv"), tty.asStandardError());
-        const QString drawn = QString::fromLatin1(tty.close());
-        QCOMPARE(outcome.exitCode, 0);
-        QVERIFY(out.isEmpty() ? outcome.out.isEmpty() : outcome.out.startsWith(out));
-        const QString line =
-            QStringLiteral("\r\\d+ of %1 subscribers \\(\\d+%\\)(, \\d+/s, \\d+:\\d\\d left)?")
-                .arg(kSubscribers);
-        QVERIFY2(QRegularExpression(QString(terminal).replace("N", line)).match(drawn).hasMatch(),
-                 qPrintable(drawn.right(300)));
-        // From the first subscriber on; a quarter of a second later the rate is known.
-        static const QRegularExpression count("\r(\\d+) of ");
-        QList<int> counts;
-        for (const auto& match : count.globalMatch(drawn)) counts << match.captured(1).toInt();
-        if (!counts.isEmpty()) QCOMPARE(counts.first(), 1);
-        QVERIFY(std::is_sorted(counts.begin(), counts.end()));
-        if (counts.size() >= 4) QVERIFY(drawn.split('\r').at(4).contains("/s, "));
-    }
     // A byte that is not text in the locale would otherwise turn into U+FFFD: another name.
     void refusesAPathThatIsNotTextInTheLocale() {
         const ProcessOutcome outcome = runProcess(

@@ -1,7 +1,6 @@
 // The installed program as an administrator gets it: the Debian package unpacked into a
-// throwaway root, and the same tree from `cmake --install` under another prefix.
+// throwaway root.
 #include <QDir>
-#include <QDirIterator>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,26 +13,9 @@
 
 using namespace brindle::testing;
 
-namespace {
-
-QString buildDir() {
+static QString buildDir() {
     return qEnvironmentVariable("BRINDLE_BUILD_DIR");
 }
-
-// Every file and link below `root`, as paths relative to it.
-QStringList treeOf(const QString& root) {
-    QStringList paths;
-    QDirIterator it(root, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) paths << QDir(root).relativeFilePath(it.next());
-    paths.sort();
-    return paths;
-}
-
-#define REQUIRE_TOOL(tool, package)                     \
-    if (QStandardPaths::findExecutable(tool).isEmpty()) \
-        QSKIP(tool " is missing: install " package " (scripts/install-deps --test does)");
-
-}  // namespace
 
 class InstallationTest : public QObject {
     Q_OBJECT
@@ -74,15 +56,10 @@ private slots:
         QCOMPARE(
             std::filesystem::read_symlink(QFile::encodeName(m_usr + "/bin/brindle").toStdString()).string(),
             "../lib/brindle/brindle");
-        QVERIFY(treeOf(m_usr).filter("demo-host").isEmpty());
-    }
-
-    void installingUnderAnotherPrefixGivesTheSameTree() {
-        const QString prefix = m_dir.filePath("prefix");
-        const ProcessOutcome install =
-            runProcess(qEnvironmentVariable("BRINDLE_CMAKE"), {"--install", buildDir(), "--prefix", prefix});
-        QVERIFY2(install.exitCode == 0, qPrintable(install.out + install.err));
-        QCOMPARE(treeOf(prefix), treeOf(m_usr));
+        QCOMPARE(runProcess("find", {m_usr, "-name", "*demo-host*"}).out, QString());
+        const QByteArray entry = fileContents(m_usr + "/share/applications/brindle.desktop");
+        QVERIFY(entry.contains("\nExec=brindle\n") && entry.contains("\nIcon=brindle\n"));
+        QVERIFY(fileContents(m_usr + "/share/icons/hicolor/scalable/apps/brindle.svg").contains("<svg"));
     }
 
     // Started through the link, it looks for its files beside itself and finds its plug-ins.
@@ -100,84 +77,50 @@ private slots:
         QCOMPARE(fileContents(m_dir.filePath("home/out.csv")), QByteArray("ALIAS\r\njsmith\r\n"));
     }
 
-    // As man finds it by name and renders it, 200 columns wide: without a warning, and naming
-    // every option, value and command that --help names, and for brindle every label.
-    void manualPagesRenderWithWhatHelpNames_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addRow("brindle") << "brindle";
-        QTest::addRow("brindle-pack") << "brindle-pack";
+    // Rendered 200 columns wide, the manual pages without a warning; the desktop entry valid.
+    void installedDocumentsPassTheirCheckers_data() {
+        QTest::addColumn<QString>("checker");
+        QTest::addColumn<QString>("file");  // below /usr
+        QTest::addRow("brindle manual") << "man"
+                                        << "share/man/man1/brindle.1.gz";
+        QTest::addRow("brindle-pack manual") << "man"
+                                             << "share/man/man1/brindle-pack.1.gz";
+        QTest::addRow("desktop entry") << "desktop-file-validate"
+                                       << "share/applications/brindle.desktop";
     }
-    void manualPagesRenderWithWhatHelpNames() {
-        QFETCH(QString, program);
-        REQUIRE_TOOL("man", "man-db");
+    void installedDocumentsPassTheirCheckers() {
+        QFETCH(QString, checker);
+        QFETCH(QString, file);
+        if (QStandardPaths::findExecutable(checker).isEmpty())
+            QSKIP("a checker is missing: scripts/install-deps --test installs man-db and desktop-file-utils");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("LC_ALL", "C");
         environment.insert("MANWIDTH", "200");
-        environment.insert("MANPATH", m_usr + "/share/man");
-        const QString page = runProcess("man", {"-w", program}, environment).out.trimmed();
-        QCOMPARE(page, m_usr + "/share/man/man1/" + program + ".1.gz");
-        const ProcessOutcome man = runProcess("man", {"--warnings", "-l", page}, environment);
-        QCOMPARE(man.exitCode, 0);
-        QCOMPARE(man.err, QString());
-        QStringList words;
-        static const QRegularExpression named(R"((?:^  (make|dump) )|(--[a-z-]+)(?:=([a-z|]+))?)",
+        QStringList arguments = checker == "man" ? QStringList{"--warnings", "-l"} : QStringList{};
+        const ProcessOutcome checked = runProcess(checker, arguments << m_usr + "/" + file, environment);
+        QCOMPARE(checked.exitCode, 0);
+        QCOMPARE(checked.err, QString());
+        if (checker != "man") QCOMPARE(checked.out, QString());
+        // A manual page names every command and option that the program's --help names.
+        static const QRegularExpression named(R"((?:^  (make|dump) )|(--[a-z-]+))",
                                               QRegularExpression::MultilineOption);
-        for (const auto& match : named.globalMatch(runProcess(m_usr + "/bin/" + program, {"--help"}).out))
-            words << match.captured(1) << match.captured(2) << match.captured(3).split('|');
-        words.removeAll(QString());
-        QVERIFY(words.size() >= 5);
-        for (const QString& word : words) QVERIFY2(man.out.contains(word), qPrintable(word));
-        QStringList lines = man.out.split('\n');
-        for (QString& line : lines) line = line.trimmed();
-        const QString labels = program == "brindle" ? runProcess(m_usr + "/bin/brindle", {"--list"}).out : "";
-        for (const QString& label : labels.split('\n', Qt::SkipEmptyParts))
-            QVERIFY2(lines.contains(label), qPrintable(label));
+        const QString help = runProcess(m_usr + "/bin/" + QFileInfo(file).baseName(), {"--help"}).out;
+        for (const auto& match : named.globalMatch(checker == "man" ? help : QString()))
+            QVERIFY2(checked.out.contains(match.captured(1) + match.captured(2)),
+                     qPrintable(match.captured()));
     }
 
-    void desktopEntryValidatesAndNamesTheInstalledIcon() {
-        REQUIRE_TOOL("desktop-file-validate", "desktop-file-utils");
-        const QString entry = m_usr + "/share/applications/brindle.desktop";
-        const ProcessOutcome validate = runProcess("desktop-file-validate", {entry});
-        QCOMPARE(validate.exitCode, 0);
-        QCOMPARE(validate.out + validate.err, QString());
-        const QList<QByteArray> lines = fileContents(entry).split('\n');
-        QVERIFY(lines.contains("Exec=brindle") && lines.contains("Icon=brindle"));
-        QVERIFY(fileContents(m_usr + "/share/icons/hicolor/scalable/apps/brindle.svg").contains("<svg"));
-    }
-
-    void packageDeclaresThePackagesOfEveryLibraryTheProgramLinks() {
-#ifdef __SANITIZE_ADDRESS__
-        QSKIP("built with the sanitizers, whose run-time libraries no package depends on");
-#endif
-        REQUIRE_TOOL("readelf", "binutils");
+    // Every package in Depends exists; the SQLite driver is loaded by name, so no link says so.
+    void packageDeclaresTheDriverItLoadsByName() {
         const auto field = [this](const char* name) {
             return runProcess("dpkg-deb", {"-f", m_package, name}).out.trimmed();
         };
-        QCOMPARE(field("Package"), QString("brindle"));
         QCOMPARE(field("Version"), QString::fromLatin1(brindle::kVersionText));
-        QStringList depends;
         for (const QString& entry : field("Depends").split(','))
-            depends << entry.trimmed().section(' ', 0, 0);
-        // Loaded by name at run time, so no link says so.
-        QVERIFY(depends.contains("libqt6sql6-sqlite"));
-        QVERIFY(field("Recommends").contains("libqt6sql6-odbc"));
-        for (const QString& package : depends)
-            QVERIFY2(runProcess("dpkg-query", {"-W", package}).exitCode == 0,
-                     qPrintable(package + " is unknown"));
-
-        static const QRegularExpression needed(R"(\(NEEDED\)\s+Shared library: \[(.+)\])");
-        const QString dynamic = runProcess("readelf", {"-d", m_usr + "/lib/brindle/brindle"}).out;
-        int libraries = 0;
-        for (const auto& match : needed.globalMatch(dynamic)) {
-            const QString library = match.captured(1);
-            bool declared = false;
-            for (const QString& line : runProcess("dpkg", {"-S", "*/" + library}).out.split('\n'))
-                declared =
-                    declared || (line.endsWith("/" + library) && depends.contains(line.section(':', 0, 0)));
-            QVERIFY2(declared, qPrintable(library + " comes from no package in Depends"));
-            ++libraries;
-        }
-        QVERIFY(libraries >= 5);
+            QVERIFY2(runProcess("dpkg-query", {"-W", entry.trimmed().section(' ', 0, 0)}).exitCode == 0,
+                     qPrintable(entry));
+        QVERIFY(field("Depends").contains("libqt6sql6-sqlite") &&
+                field("Recommends").contains("libqt6sql6-odbc"));
     }
 };
 
