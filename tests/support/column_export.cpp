@@ -72,13 +72,19 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     if (!folder.isValid()) return Error{QStringLiteral("no temporary folder")};
     auto written = host.write(folder.filePath(QStringLiteral("host")));
     if (!written) return written.error();
-    auto connection = DirectoryConnection::openSqlite(written.value() + QStringLiteral("/HalvernDirDB.db"),
-                                                      written.value() + QStringLiteral("/HalvernMbxDB1.db"));
-    if (!connection) return connection.error();
+    std::unique_ptr<DirectoryConnection> hostDatabases;
+    if (!setup.directory) {
+        auto connection =
+            DirectoryConnection::openSqlite(written.value() + QStringLiteral("/HalvernDirDB.db"),
+                                            written.value() + QStringLiteral("/HalvernMbxDB1.db"));
+        if (!connection) return connection.error();
+        hostDatabases = std::move(connection).value();
+    }
+    DirectoryConnection& directory = setup.directory ? *setup.directory : *hostDatabases;
     CachedTables tables;
-    if (auto opened = tables.OpenDirectoryTables(*connection.value()); !opened) return opened.error();
+    if (auto opened = tables.OpenDirectoryTables(directory); !opened) return opened.error();
     // Every column test runs under both readers.
-    const auto readers = makeDirectoryLookup(*connection.value(), tables, readerUnderTest());
+    const auto readers = makeDirectoryLookup(directory, tables, setup.reader.value_or(readerUnderTest()));
     FailingLookup lookup(*readers, setup.failingView);
     Localizer strings;
     InstallPathSource installPath = setup.installPath;
