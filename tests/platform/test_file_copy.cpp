@@ -13,6 +13,7 @@
 using brindle::copyRegularFile;
 using brindle::testing::fileContents;
 using brindle::testing::FileSizeLimit;
+using brindle::testing::writeFile;
 
 namespace {
 
@@ -39,9 +40,7 @@ private slots:
         m_target = m_dir.filePath("target.wav");
         QFile::remove(m_target);
         QFile::remove(m_dir.filePath("elsewhere"));
-        QFile source(m_source);
-        QVERIFY(source.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                source.write(kVoice) == kVoice.size());
+        QVERIFY(writeFile(m_source, kVoice));
     }
 
     // The copy may be less readable than its source (the umask), never more.
@@ -67,16 +66,14 @@ private slots:
     void refusesWhatItMustNotCopyAndLeavesNoPartialFile_data() {
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<QString>("reason");
-        QTest::addRow("target is the source") << "same"
-                                              << "is the source file itself";
-        QTest::addRow("target is a hard link to the source") << "hardlink"
-                                                             << "is the source file itself";
-        QTest::addRow("source is a named pipe") << "fifo"
-                                                << "is a named pipe, not a regular file";
-        QTest::addRow("source is a device") << "device"
-                                            << "is a character device, not a regular file";
-        QTest::addRow("disk fills during the copy") << "full"
-                                                    << "File too large";
+        const auto row = [](const char* tag, const char* obstacle, const char* reason) {
+            QTest::newRow(tag) << QString(obstacle) << QString(reason);
+        };
+        row("target is the source", "same", "is the source file itself");
+        row("target is a hard link to the source", "hardlink", "is the source file itself");
+        row("source is a named pipe", "fifo", "is a named pipe, not a regular file");
+        row("source is a device", "device", "is a character device, not a regular file");
+        row("disk fills during the copy", "full", "File too large");
     }
     void refusesWhatItMustNotCopyAndLeavesNoPartialFile() {
         QFETCH(QString, obstacle);
@@ -106,9 +103,7 @@ private slots:
 
     void replacesALinkAtTheTargetAndNotWhatItLeadsTo() {
         const QString elsewhere = m_dir.filePath("elsewhere");
-        QFile other(elsewhere);
-        QVERIFY(other.open(QIODevice::WriteOnly) && other.write("keep") == 4);
-        other.close();
+        QVERIFY(writeFile(elsewhere, "keep"));
         QVERIFY(QFile::link(elsewhere, m_target));
         QVERIFY(copyRegularFile(m_source, m_target).ok());
         QCOMPARE(fileContents(elsewhere), QByteArray("keep"));

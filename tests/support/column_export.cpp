@@ -67,11 +67,19 @@ QStringList ExportOutput::logOf(const QString& alias) const {
 
 Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
                                const ExportSetup& setup) {
-    auto opened = openHost(host);
+    auto opened = openHost(host, !setup.directory);
     if (!opened) return opened.error();
     OpenedHost& fixture = *opened.value();
+    // A server's tables when the test gives its connection, else the fixture host's own.
+    DirectoryConnection& directory = setup.directory ? *setup.directory : *fixture.connection;
+    CachedTables serverTables;
+    CachedTables& tables = setup.directory ? serverTables : fixture.tables;
+    if (setup.directory) {
+        if (auto openedTables = tables.OpenDirectoryTables(directory); !openedTables)
+            return openedTables.error();
+    }
     // Every column test runs under both readers.
-    const auto readers = makeDirectoryLookup(*fixture.connection, fixture.tables, readerUnderTest());
+    const auto readers = makeDirectoryLookup(directory, tables, setup.reader.value_or(readerUnderTest()));
     FailingLookup lookup(*readers, setup.failingView);
     Localizer strings;
     InstallPathSource installPath = setup.installPath;
@@ -85,7 +93,7 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     if (setup.prepare) setup.prepare(outputFolder);
     const QString outputPath = outputFolder + QLatin1Char('/') + setup.outputName;
     const QString logPath = fixture.folder.filePath(QStringLiteral("errors.log"));
-    ExportRun run(ExportEnvironment{fixture.tables,
+    ExportRun run(ExportEnvironment{tables,
                                     lookup,
                                     strings,
                                     logPath,

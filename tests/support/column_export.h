@@ -6,7 +6,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
+#include "export/directory/make_lookup.h"
 #include "hostbuilder/host_builder.h"
 #include "platform/notifier.h"
 #include "platform/result.h"
@@ -36,6 +38,8 @@ struct ExportSetup {
     std::function<void(const QString& outputFolder)> prepare = {};  // puts something there first
     Notifier* notifier = nullptr;                                   // the window's, when set
     QString outputName = QStringLiteral("out.csv");                 // in the output folder
+    DirectoryConnection* directory = nullptr;  // read instead of the host's own databases
+    std::optional<LookupReader> reader = {};   // the reader under test by default
 };
 
 // Writes the host, opens it as start-up does and exports the list entries into a throwaway

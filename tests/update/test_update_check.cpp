@@ -18,6 +18,7 @@ namespace {
 
 const QString kHomePagePath = QStringLiteral("/Applications/Qvr/Brindle/Brindle.html");
 const QByteArray kEntry = "^/Applications/Qvr/Brindle/Brindle.html^ifram_a";
+const QByteArray kNoServer = "(no server)";
 
 class CannedServer : public QObject {
 public:
@@ -31,7 +32,6 @@ public:
         });
     }
     QString site() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
-    QString homePage() const { return site() + kHomePagePath; }
 
     QList<QByteArray> requestLines;
 
@@ -51,8 +51,6 @@ private:
     QHash<QTcpSocket*, QByteArray> m_requests;
 };
 
-// With the length stated: a body ended only by the server's close makes Qt now and then send
-// the same GET again on a second connection, which would upset the request counts below.
 QByteArray httpResponse(const QByteArray& status, const QByteArray& body) {
     return "HTTP/1.0 " + status +
            "\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
@@ -71,35 +69,29 @@ QByteArray listWith(const QByteArray& version, const QByteArray& entry = kEntry)
            entry + "</cell><cell>" + version + "</cell></row>\r\n</table>\r\n";
 }
 
-QByteArray paddedTo(QByteArray body, qsizetype size) {
-    return body + QByteArray(size - body.size(), ' ');
+// Blanks in front, so that a body read short loses the entry.
+QByteArray paddedTo(const QByteArray& body, qsizetype size) {
+    return QByteArray(size - body.size(), ' ') + body;
 }
 
-// A port that was free a moment ago, so connecting to it is refused.
-QString refusedAddress() {
+// A site on a port that was free a moment ago, so connecting to it is refused.
+QString refusedSite() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
-    return QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort()) + kHomePagePath;
+    return QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
 }
 
-QString unableToContact(const QString& site) {
-    return "Unable to contact application home page to check for version.  You can access the home page "
-           "and check for updated versions of all Kestrom Halvern tools by going to " +
-           site;
-}
-QString updateAvailable(const QString& site) {
-    return "An updated version of this tool is available on " + site +
-           ".  Click OK to open the application home page now";
-}
+// SITE stands for the site's address.
+const QString kUnable = QStringLiteral(
+    "Unable to contact application home page to check for version.  You can access the home page "
+    "and check for updated versions of all Kestrom Halvern tools by going to SITE");
+const QString kAvailable = QStringLiteral(
+    "An updated version of this tool is available on SITE.  Click OK to open the application home page now");
 const QString kUpToDate = QStringLiteral("You have the most up to date version of this tool installed");
 const QString kNoDotError = QStringLiteral(
     "(error):5 (Invalid procedure call or argument) in procedure PadVersionString of Module modUpdateCheck");
 
-enum class Outcome { Update, UpToDate, Unable };
-
 }  // namespace
-
-Q_DECLARE_METATYPE(Outcome)
 
 class UpdateCheckTest : public QObject {
     Q_OBJECT
@@ -108,189 +100,124 @@ private slots:
     void versionsArePaddedToFourDigitsAComponent_data() {
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("padded");
-        QTest::newRow("three components") << "1.2.45"
-                                          << "0001.0002.0045";
-        QTest::newRow("four components") << "1.2.3.4"
-                                         << "0001.0002.0003.0004";
-        QTest::newRow("five digits stay whole") << "1.2.10000"
-                                                << "0001.0002.10000";
-        QTest::newRow("zeros in front are counted once") << "0012.7"
-                                                         << "0012.0007";
-        QTest::newRow("an empty component stays empty") << "1..2"
-                                                        << "0001..0002";
-        QTest::newRow("words stay as they are") << "x.y.z"
-                                                << "x.y.z";
-        QTest::newRow("three characters give nothing") << "1.2"
-                                                       << "";
-        QTest::newRow("nothing gives nothing") << ""
-                                               << "";
+        QTest::addColumn<QStringList>("messages");
+        const auto row = [](const char* tag, const char* version, const char* padded,
+                            const QStringList& messages = {}) {
+            QTest::newRow(tag) << QString(version) << QString(padded) << messages;
+        };
+        row("three components", "1.2.45", "0001.0002.0045");
+        row("four components", "1.2.3.4", "0001.0002.0003.0004");
+        row("five digits stay whole", "1.2.10000", "0001.0002.10000");
+        row("zeros in front are counted once", "0012.7", "0012.0007");
+        row("an empty component stays empty", "1..2", "0001..0002");
+        row("words stay as they are", "x.y.z", "x.y.z");
+        row("three characters give nothing", "1.2", "");
+        row("nothing gives nothing", "", "");
+        row("no dot is reported and gives nothing", "2024", "", {kNoDotError});
     }
     void versionsArePaddedToFourDigitsAComponent() {
         QFETCH(QString, version);
         QFETCH(QString, padded);
+        QFETCH(QStringList, messages);
         RecordingNotifier notifier;
         QCOMPARE(PadVersionString(version, notifier), padded);
-        QCOMPARE(notifier.messages, QStringList());
+        QCOMPARE(notifier.messages, messages);
     }
 
-    void aVersionWithoutADotIsReportedAndGivesNothing() {
-        RecordingNotifier notifier;
-        QCOMPARE(PadVersionString("2024", notifier), QString());
-        QCOMPARE(notifier.messages, QStringList{kNoDotError});
-    }
-
-    void theCheckTellsWhatTheDownloadListSays_data() {
+    void theVersionIsReadFromTheToolsEntry_data() {
         QTest::addColumn<QByteArray>("list");
-        QTest::addColumn<QString>("ownVersion");
-        QTest::addColumn<Outcome>("outcome");
-        QTest::newRow("a newer minor version") << listWith("1.3.1") << "1.2.45" << Outcome::Update;
-        QTest::newRow("a newer three-digit revision") << listWith("1.2.100") << "1.2.45" << Outcome::Update;
-        QTest::newRow("the same version") << listWith("1.2.45") << "1.2.45" << Outcome::UpToDate;
-        QTest::newRow("an older version") << listWith("1.2.9") << "1.2.45" << Outcome::UpToDate;
-        QTest::newRow("a version too short to read") << listWith("1.2") << "1.2.45" << Outcome::Unable;
-        QTest::newRow("a five-digit revision above 45")
-            << listWith("1.2.10000") << "1.2.45" << Outcome::Update;
-        QTest::newRow("a five-digit revision below 2000 as text")
-            << listWith("1.2.10000") << "1.2.2000" << Outcome::UpToDate;
-        QTest::newRow("the entry in other letter cases")
-            << QByteArray("<CELL>^/applications/QVR/brindle/Brindle.HTML^IFRAM_A</CELL><CELL>1.3.1</CELL>")
-            << "1.2.45" << Outcome::Update;
-        QTest::newRow("a version followed by letters")
-            << listWith("1.3.1beta") << "1.2.45" << Outcome::Update;
-        QTest::newRow("a list without the entry")
-            << listWith("1.3.1", "^/Applications/Qvr/Brindle/Other.html^ifram_a") << "1.2.45"
-            << Outcome::Unable;
-        QTest::newRow("an entry without a version cell")
-            << QByteArray("<row>" + kEntry + "</row>") << "1.2.45" << Outcome::Unable;
-        QTest::newRow("the entry after a run of blanks")
-            << QByteArray(5000, ' ') + listWith("1.3.1") << "1.2.45" << Outcome::Update;
+        QTest::addColumn<QString>("toolName");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("latest");
+        const auto row = [](const char* tag, const QByteArray& list, const char* latest,
+                            const char* toolName = "", const QString& page = kHomePagePath) {
+            QTest::newRow(tag) << list << QString(toolName) << page << QString(latest);
+        };
+        const QByteArray named = listWith("1.3.1", "Brindle" + kEntry);
+        row("after another tool's entry", listWith("1.3.1"), "0001.0003.0001");
+        row("in other letter cases",
+            "<CELL>^/applications/QVR/brindle/Brindle.HTML^IFRAM_A</CELL><CELL>1.3.1", "0001.0003.0001");
+        row("a version followed by letters", listWith("1.3.1beta"), "0001.0003.0001");
+        row("after a run of blanks", QByteArray(5000, ' ') + listWith("1.3.1"), "0001.0003.0001");
+        row("no entry for the page", listWith("1.3.1", "^/Applications/Qvr/Brindle/Other.html^ifram_a"), "");
+        row("an entry without a version cell", "<row>" + kEntry + "</row>", "");
+        row("the tool's own name", named, "0001.0003.0001", "Brindle");
+        row("a name of one letter is left out", named, "0001.0003.0001", "B");
+        row("another tool's name", named, "", "Other");
+        row("another page", named, "0009.0009.0009", "", "/Applications/Qvr/Other/Other.html");
     }
-    void theCheckTellsWhatTheDownloadListSays() {
+    void theVersionIsReadFromTheToolsEntry() {
         QFETCH(QByteArray, list);
-        QFETCH(QString, ownVersion);
-        QFETCH(Outcome, outcome);
-        CannedServer server(ok(list));
+        QFETCH(QString, toolName);
+        QFETCH(QString, page);
+        QFETCH(QString, latest);
         RecordingNotifier notifier;
-        checkForUpdatedVersion_Foreground({server.homePage(), {}, server.site(), ownVersion, 2s}, notifier,
-                                          {});
-
-        const QStringList question{updateAvailable(server.site())};
-        QCOMPARE(notifier.questions, outcome == Outcome::Update ? question : QStringList());
-        const QStringList message{outcome == Outcome::UpToDate ? kUpToDate : unableToContact(server.site())};
-        QCOMPARE(notifier.messages, outcome == Outcome::Update ? QStringList() : message);
-        QCOMPARE(server.requestLines,
-                 QList<QByteArray>{"GET /SiteList/AllDownloads/AllDownloads.XML HTTP/1.1"});
+        QCOMPARE(latestVersionFromList(QString::fromLatin1(list), page, toolName, notifier), latest);
     }
 
-    void aVersionWithoutADotInTheListIsReportedBeforeTheSiteCountsAsUnreached() {
-        CannedServer server(ok(listWith("2024")));
-        RecordingNotifier notifier;
-        checkForUpdatedVersion_Foreground({server.homePage(), {}, server.site(), "1.2.45", 2s}, notifier, {});
-        QCOMPARE(notifier.messages, (QStringList{kNoDotError, unableToContact(server.site())}));
-    }
-
-    void aFailedFetchSaysTheSiteCannotBeReached_data() {
-        QTest::addColumn<bool>("listening");
+    // What the user is told (a question marked "? ") and what opens, whatever the site answers.
+    // An empty response is a server that never answers.
+    void theCheckTellsWhatTheSiteSays_data() {
         QTest::addColumn<QByteArray>("response");
-        QTest::newRow("a server that never answers") << true << QByteArray();
-        QTest::newRow("HTTP 404 with a list") << true << httpResponse("404 Not Found", listWith("1.3.1"));
-        QTest::newRow("a list of 1 MiB and a byte")
-            << true << ok(paddedTo(listWith("1.3.1"), kMaxFetchBytes + 1));
-        QTest::newRow("no server") << false << QByteArray();
-    }
-    void aFailedFetchSaysTheSiteCannotBeReached() {
-        QFETCH(bool, listening);
-        QFETCH(QByteArray, response);
-        CannedServer server(response);
-        const QString homePage = listening ? server.homePage() : refusedAddress();
-        RecordingNotifier notifier(true);
-        bool opened = false;
-        QElapsedTimer clock;
-        clock.start();
-        checkForUpdatedVersion_Foreground({homePage, {}, "http://site.test", "1.2.45", 500ms}, notifier,
-                                          [&](const QUrl&) { return opened = true; });
-        QVERIFY2(clock.elapsed() < 5000, "the time-out was not kept");
-        QCOMPARE(notifier.messages, QStringList{unableToContact("http://site.test")});
-        QVERIFY(notifier.questions.isEmpty());
-        QVERIFY(!opened);
-    }
-
-    void theHomePageOpensOnlyWhenTheUserPressesOk_data() {
+        QTest::addColumn<QStringList>("told");
+        QTest::addColumn<QString>("ownVersion");  // empty: the program's own
         QTest::addColumn<bool>("answer");
-        QTest::newRow("OK") << true;
-        QTest::newRow("Cancel") << false;
+        const auto row = [](const char* tag, const QByteArray& response, const QStringList& told,
+                            const char* ownVersion = "1.2.45", bool answer = true) {
+            QTest::newRow(tag) << response << told << QString(ownVersion) << answer;
+        };
+        const QString ask = "? " + kAvailable;
+        const QByteArray mib = paddedTo(listWith("1.3.1"), kMaxFetchBytes);
+        row("a newer version, OK", ok(listWith("1.3.1")), {ask});
+        row("a newer version, Cancel", ok(listWith("1.3.1")), {ask}, "1.2.45", false);
+        row("a newer three-digit revision", ok(listWith("1.2.100")), {ask});
+        row("the same version", ok(listWith("1.2.45")), {kUpToDate});
+        row("a five-digit revision above 45", ok(listWith("1.2.10000")), {ask});
+        row("a five-digit revision below 2000 as text", ok(listWith("1.2.10000")), {kUpToDate}, "1.2.2000");
+        row("the program's own version", ok(listWith(kVersionText)), {kUpToDate}, "");
+        row("above the program's own version", ok(listWith(QByteArray::number(kVersionMajor + 1) + ".0.0")),
+            {ask}, "");
+        row("a version too short to read", ok(listWith("1.2")), {kUnable});
+        row("a version without a dot", ok(listWith("2024")), {kNoDotError, kUnable});
+        row("no entry", ok(listWith("1.3.1", "^/Other^ifram_a")), {kUnable});
+        row("no server", kNoServer, {kUnable});
+        row("HTTP 404 with a list", httpResponse("404 Not Found", listWith("1.3.1")), {kUnable});
+        row("a server that never answers", {}, {kUnable});
+        row("a list of 1 MiB and a byte", ok(" " + mib), {kUnable});
+        row("a list of 1 MiB", ok(mib), {ask});
+        row("a list of 1 MiB ended by the server's close", "HTTP/1.0 200 OK\r\n\r\n" + mib, {ask});
     }
-    void theHomePageOpensOnlyWhenTheUserPressesOk() {
+    void theCheckTellsWhatTheSiteSays() {
+        QFETCH(QByteArray, response);
+        QFETCH(QStringList, told);
+        QFETCH(QString, ownVersion);
         QFETCH(bool, answer);
-        CannedServer server(ok(listWith("1.3.1")));
+        CannedServer server(response == kNoServer ? QByteArray() : response);
+        const QString site = response == kNoServer ? refusedSite() : server.site();
+        auto options = UpdateCheckOptions::forSite(site);
+        if (!ownVersion.isEmpty()) options.ownVersion = ownVersion;
+        options.timeout = 1s;
         RecordingNotifier notifier(answer);
         QList<QUrl> opened;
-        checkForUpdatedVersion_Foreground({server.homePage(), {}, server.site(), "1.2.45", 2s}, notifier,
-                                          [&](const QUrl& url) {
-                                              opened << url;
-                                              return true;
-                                          });
-        QCOMPARE(opened, answer ? QList<QUrl>{QUrl(server.homePage())} : QList<QUrl>());
-    }
+        bool eventsServed = false;
+        QTimer::singleShot(100ms, [&] { eventsServed = true; });
+        QElapsedTimer clock;
+        clock.start();
 
-    void theEntryIsFoundByTheToolNameAndTheHomePagePath_data() {
-        QTest::addColumn<QString>("toolName");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("latest");
-        QTest::newRow("no name") << "" << kHomePagePath << "0001.0003.0001";
-        QTest::newRow("a name of one letter is left out") << "B" << kHomePagePath << "0001.0003.0001";
-        QTest::newRow("the tool's own name") << "Brindle" << kHomePagePath << "0001.0003.0001";
-        QTest::newRow("another tool's name") << "Other" << kHomePagePath << "";
-        QTest::newRow("another page") << ""
-                                      << "/Applications/Qvr/Other/Other.html"
-                                      << "0009.0009.0009";
-        QTest::newRow("no path at all") << ""
-                                        << ""
-                                        << "";
-    }
-    void theEntryIsFoundByTheToolNameAndTheHomePagePath() {
-        QFETCH(QString, toolName);
-        QFETCH(QString, path);
-        QFETCH(QString, latest);
-        CannedServer server(ok(listWith("1.3.1", "Brindle" + kEntry)));
-        RecordingNotifier notifier;
-        QCOMPARE(GetLatestVersion(server.site() + path, toolName, notifier, 2s), latest);
-        QCOMPARE(server.requestLines.size(), path.isEmpty() ? 0 : 1);
-    }
-
-    void theWholeBodyIsReadUpToOneMebibyte_data() {
-        QTest::addColumn<QByteArray>("head");
-        const QByteArray length = QByteArray::number(kMaxFetchBytes);
-        QTest::newRow("of a stated length") << "HTTP/1.0 200 OK\r\nContent-Length: " + length + "\r\n\r\n";
-        QTest::newRow("ended by the server's close") << QByteArray("HTTP/1.0 200 OK\r\n\r\n");
-    }
-    void theWholeBodyIsReadUpToOneMebibyte() {
-        QFETCH(QByteArray, head);
-        const QByteArray body =
-            paddedTo("start" + QByteArray(3000, ' ') + "after the blanks", kMaxFetchBytes);
-        CannedServer server(head + body);
-        QCOMPARE(FetchUrlText(QUrl(server.site() + "/any"), 2s), QString::fromLatin1(body));
-    }
-
-    void windowsKeepRunningWhileTheFetchWaits() {
-        CannedServer silent({});
-        bool timerFired = false;
-        QTimer::singleShot(100ms, [&] { timerFired = true; });
-        QCOMPARE(FetchUrlText(QUrl(silent.site() + "/any"), 500ms), QString());
-        QVERIFY(timerFired);
-    }
-
-    void theWindowsCheckUsesTheProgramsOwnVersionAndSite() {
-        QCOMPARE(ownVersionText(), QString::fromLatin1(kVersionText));
-        const QByteArray own = QByteArray(kVersionText);
-        const QByteArray newer = QByteArray::number(kVersionMajor + 1) + ".0.0";
-        for (const QByteArray& version : {own, newer}) {
-            CannedServer server(ok(listWith(version)));
-            RecordingNotifier notifier;
-            checkForUpdatedVersion_Foreground(UpdateCheckOptions::forSite(server.site()), notifier, {});
-            QCOMPARE(notifier.messages, version == own ? QStringList{kUpToDate} : QStringList());
-            QCOMPARE(notifier.questions.size(), version == own ? 0 : 1);
+        checkForUpdatedVersion_Foreground(options, notifier, [&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        QVERIFY2(clock.elapsed() < 4000, "the time-out was not kept");
+        QStringList said = notifier.messages;
+        for (const QString& question : notifier.questions) said << "? " + question;
+        QCOMPARE(said, told.replaceInStrings("SITE", site));
+        const bool opens = answer && !notifier.questions.isEmpty();
+        QCOMPARE(opened, opens ? QList<QUrl>{QUrl(site + kHomePagePath)} : QList<QUrl>());
+        if (response != kNoServer) {
+            QCOMPARE(server.requestLines.value(0), "GET /SiteList/AllDownloads/AllDownloads.XML HTTP/1.1");
         }
+        if (response.isEmpty()) QVERIFY2(eventsServed, "no events were served while the fetch waited");
     }
 };
 
