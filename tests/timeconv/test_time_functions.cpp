@@ -136,6 +136,8 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QDateTime>("time");  // invalid: not a time
         const QDateTime afternoon = utc(2026, 12, 5, 15, 4, 5);
+        QTest::addRow("text with a T") << QVariant("2026-12-05T15:04:05") << afternoon;
+        QTest::addRow("a date alone is midnight") << QVariant("2026-12-05") << utc(2026, 12, 5);
         QTest::addRow("fractional seconds dropped") << QVariant("2026-12-05 15:04:05.123") << afternoon;
         QTest::addRow("a year before 1601") << QVariant("1500-06-01 10:00:00") << utc(1500, 6, 1, 10);
         QTest::addRow("a date value is midnight") << QVariant(QDate(2026, 12, 5)) << utc(2026, 12, 5);
@@ -143,6 +145,7 @@ private slots:
         QTest::addRow("a Null date-time") << QVariant(QMetaType::fromType<QDateTime>()) << QDateTime();
         QTest::addRow("U.S. date text") << QVariant("12/5/2026 3:04:05 PM") << QDateTime();
         QTest::addRow("a two-digit year") << QVariant("26-12-05 15:04:05") << QDateTime();
+        QTest::addRow("a trailing line break") << QVariant("2026-12-05 15:04:05\n") << QDateTime();
         QTest::addRow("a point without digits") << QVariant("2026-12-05 15:04:05.") << QDateTime();
         QTest::addRow("30 February") << QVariant("2026-02-30 10:00:00") << QDateTime();
         QTest::addRow("an invalid date-time") << QVariant(QDateTime()) << QDateTime();
