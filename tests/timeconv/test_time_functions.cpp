@@ -121,6 +121,9 @@ private slots:
         QTest::addRow("C no date") << "C" << QDateTime() << "";
         QTest::addRow("German at midnight") << "de_DE" << utc(2026, 12, 5) << "05.12.2026";
         QTest::addRow("British, year already four digits") << "en_GB" << afternoon << "05/12/2026 15:04:05";
+        QTest::addRow("Spanish, zone in parentheses") << "es_ES" << afternoon << "5/12/2026 15:04:05";
+        QTest::addRow("Bulgarian, quoted letters kept")
+            << "bg_BG" << afternoon << QString::fromUtf8("5.12.2026 г. 15:04:05 ч.");
         QTest::addRow("Chinese, zone first") << "zh_CN" << afternoon << "2026/12/5 15:04:05";
         QTest::addRow("Albanian, zone after a comma")
             << "sq_AL" << afternoon << "5.12.2026 3:04:05 E PASDITES";
@@ -148,6 +151,7 @@ private slots:
         QTest::addRow("a trailing line break") << QVariant("2026-12-05 15:04:05\n") << QDateTime();
         QTest::addRow("a point without digits") << QVariant("2026-12-05 15:04:05.") << QDateTime();
         QTest::addRow("30 February") << QVariant("2026-02-30 10:00:00") << QDateTime();
+        QTest::addRow("an integer") << QVariant(20261205) << QDateTime();
         QTest::addRow("an invalid date-time") << QVariant(QDateTime()) << QDateTime();
     }
     void readsStoredTimes() {
