@@ -13,10 +13,9 @@
 
 namespace brindle::testing {
 
-// What one export of a fixture host left: the header and lines read back as delimited text,
-// the log, and every other file in the output folder (voice-name copies) by name.
+// What one export of a fixture host left: its lines (the header left out), the log, and every
+// file in the output folder (voice-name copies) by name.
 struct ExportOutput {
-    QStringList header;
     QList<QStringList> lines;
     QString log;
     QMap<QString, QByteArray> copies;
@@ -26,32 +25,22 @@ struct ExportOutput {
     QStringList logOf(const QString& alias) const;
 };
 
-// Where the export looks for the host's install folder; by default the fixture host's own.
-using InstallPathSource = std::function<Result<QString>()>;
-
 // What a test changes about a run; everything has a sensible default.
 struct ExportSetup {
     QString failingView = {};  // its look-ups fail as a server's do ("mailbox" for the message store)
-    InstallPathSource installPath = {};                             // the fixture host's own by default
+    std::function<Result<QString>()> installPath = {};              // the fixture host's own by default
     std::function<void(const QString& outputFolder)> prepare = {};  // puts something there first
     Notifier* notifier = nullptr;                                   // the window's, when set
     QString outputName = QStringLiteral("out.csv");                 // in the output folder
 };
 
-// Writes the host, opens it as start-up does and exports the list entries into a throwaway
-// folder.
+// Writes the host, opens it as start-up does and exports the list entries, the rows kept in
+// memory, the copies and the log in a throwaway folder.
 Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
                                const ExportSetup& setup = {});
 
-// The failure a look-up of the view named in ExportSetup::failingView answers with, and the
-// line a column logs for it.
-Error failedLookUp(const QString& view);
-inline QString failedLookUpLine(const QString& view) {
-    const Error error = failedLookUp(view);
-    return QStringLiteral("(error) in export. Description=%1, Source=%2, Number= %3")
-        .arg(error.message, error.source)
-        .arg(error.number);
-}
+// The line a column logs when a look-up of the view named in ExportSetup::failingView fails.
+QString failedLookUpLine(const QString& view);
 
 inline QStringList emptyFields(int count) {
     return QStringList(count, QString());
