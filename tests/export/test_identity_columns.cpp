@@ -73,6 +73,7 @@ private slots:
                                                    {entry}};
         };
         row("Null class of service name", "COS Name", "cos.DisplayName", QVariant(), "");
+        row("Null language", "Language", "Language", QVariant(), "");
         row("an unknown language", "Language", "Language", 4242, "ERR");
         row("a language that is not a number", "Language", "Language", "abc", "",
             error("Type mismatch", 13, "Language"));
@@ -82,6 +83,7 @@ private slots:
         row("listed Null", "List In Directory", "ListInDirectory", QVariant(), "0");
         row("enrolled, any non-zero", "Set for First Time Enrollment", "IsVmEnrolled", 7, "0");
         row("enrolled Null", "Set for First Time Enrollment", "IsVmEnrolled", QVariant(), "1");
+        row("Null length", "Maximum Message Length", "ch.MaxMsgLen", QVariant(), "");
         row("a fraction of a length", "Maximum Message Length", "ch.MaxMsgLen", 2.5, "2.5");
         row("a whole length stored as a fraction", "Maximum Message Length", "ch.MaxMsgLen", 300.0, "300");
         row("a length that is not a number", "Maximum Message Length", "ch.MaxMsgLen", "long", "",
