@@ -4,7 +4,7 @@
 #include "export/directory/make_lookup.h"
 #include "export/directory/recordset.h"
 #include "hostbuilder/host_builder.h"
-#include "support/opened_host.h"
+#include "support/column_export.h"
 #include "support/run_config.h"
 
 using namespace brindle;

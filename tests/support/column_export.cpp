@@ -8,7 +8,6 @@
 #include "localize/localizer.h"
 #include "support/files.h"
 #include "support/memory_output.h"
-#include "support/opened_host.h"
 #include "support/run_config.h"
 
 namespace brindle::testing {
@@ -46,6 +45,21 @@ public:
 };
 
 }  // namespace
+
+Result<std::unique_ptr<OpenedHost>> openHost(const fixture::HostBuilder& host, bool openTables) {
+    auto opened = std::make_unique<OpenedHost>();
+    auto written = host.write(opened->folder.filePath(QStringLiteral("host")));
+    if (!written) return written.error();
+    opened->path = written.value();
+    auto connection = DirectoryConnection::openSqlite(opened->path + QStringLiteral("/HalvernDirDB.db"),
+                                                      opened->path + QStringLiteral("/HalvernMbxDB1.db"));
+    if (!connection) return connection.error();
+    opened->connection = std::move(connection).value();
+    if (auto tables = openTables ? opened->tables.OpenDirectoryTables(*opened->connection) : Result<void>{};
+        !tables)
+        return tables.error();
+    return opened;
+}
 
 QString failedLookUpLine(const QString& view) {
     const Error error = failedLookUp(view);
