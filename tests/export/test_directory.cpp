@@ -124,6 +124,8 @@ private slots:
         const QString blocks = "UseDeclareFetch=1;Fetch=10000";
         QTest::addRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h" << true
                                     << "Driver={PostgreSQL Unicode};Server=h;" + blocks;
+        QTest::addRow("any case, ending in ;") << "driver = {postgresql ansi};server=h;" << true
+                                               << "driver = {postgresql ansi};server=h;" + blocks;
         QTest::addRow("its own setting wins") << "Driver={PostgreSQL Unicode};usedeclarefetch=0" << true
                                               << "Driver={PostgreSQL Unicode};usedeclarefetch=0";
         QTest::addRow("PostgreSQL only in a path") << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db" << true
