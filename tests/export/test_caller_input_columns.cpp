@@ -93,12 +93,10 @@ private slots:
             "Send to greeting for: Front desk");
         row("Null display name", "PHGreeting", "ch-nameless", "(Error)");
         row("primary of no subscriber", "PHGreeting", "ch-gone", "Invalid Link!");
-        row("no such call handler", "PHGreeting", "ch-none", "Invalid Link!");
         row("two call handlers", "PHTransfer", "ch-twice", "Invalid Link!");
         row("a quote in the id", "PHTransfer", "x' OR '1'='1", "Invalid Link!");
         row("CHInterview: none", "CHInterview", "ih-none", "Invalid Link!");
         row("case matters", "subsignin", "", "(Error)", kIllegal + "subsignin");
-        row("empty name", "", "", "(Error)", kIllegal);
         row("look-up fails", "PHTransfer", "ch-operator", "Invalid Link!",
             "(error):208 (Invalid object name 'vw_CallHandler'.) in procedure strConstructActionString of "
             "Form frmMain",

@@ -2,8 +2,9 @@
 #include <QTest>
 
 #include "export/directory/make_lookup.h"
+#include "export/directory/recordset.h"
 #include "hostbuilder/host_builder.h"
-#include "support/opened_host.h"
+#include "support/column_export.h"
 #include "support/run_config.h"
 
 using namespace brindle;
@@ -66,6 +67,45 @@ private slots:
             QVERIFY2(found.ok(), found.ok() ? "" : qPrintable(found.error().message));
             QCOMPARE(found->RecordCount(), rows);
         }
+    }
+
+    // The run's searches of a cached table: forward from the current row, ids without regard
+    // to ASCII letter case and whole numbers by value, with an index or without.
+    void findsRowsWithAndWithoutIndex_data() {
+        QTest::addColumn<bool>("indexed");
+        QTest::addColumn<int>("from");  // the row the search starts on
+        QTest::addColumn<QVariant>("wanted");
+        QTest::addColumn<int>("expectedPosition");  // -1: end of file
+        for (bool indexed : {false, true}) {
+            const char* kind = indexed ? "indexed" : "scanned";
+            QTest::addRow("%s forward from the current row", kind) << indexed << 2 << QVariant("ch-2") << 3;
+            QTest::addRow("%s not behind the current row", kind) << indexed << 2 << QVariant("ch-1") << -1;
+            QTest::addRow("%s ASCII letter case differs", kind) << indexed << 0 << QVariant("CH-1") << 0;
+            QTest::addRow("%s a number as digits with a leading zero", kind)
+                << indexed << 0 << QVariant("07") << 4;
+            QTest::addRow("%s Null finds nothing", kind) << indexed << 0 << QVariant() << -1;
+        }
+    }
+    void findsRowsWithAndWithoutIndex() {
+        QFETCH(bool, indexed);
+        QFETCH(int, from);
+        QFETCH(QVariant, wanted);
+        QFETCH(int, expectedPosition);
+        Recordset set = Recordset::fromRows({"ObjectID", "DisplayName"}, {{"ch-1", "Main"},
+                                                                          {"ch-2", QVariant()},
+                                                                          {"ch-3", ""},
+                                                                          {"ch-2", "Second"},
+                                                                          {7, "Seven"},
+                                                                          {QVariant(), "-"}});
+        if (indexed) set.indexField(u"objectid");
+        set.MoveFirst();
+        for (int i = 0; i < from; ++i) set.MoveNext();
+        QCOMPARE(set.Find(u"ObjectID", wanted), expectedPosition >= 0);
+        QCOMPARE(set.AtEOF(), expectedPosition < 0);
+        if (expectedPosition >= 0) QCOMPARE(set.position(), expectedPosition);
+        // Field names without regard to case; no value at the end, nor of a field the view lacks.
+        QCOMPARE(set.value(u"displayname").ok(), expectedPosition >= 0);
+        QCOMPARE(set.value(u"NoSuchField").error().number, 3265);
     }
 
     void missingDatabaseIsAnErrorAndCreatesNothing() {

@@ -21,14 +21,13 @@ struct Gate {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     std::atomic<bool> ran = false;
+    std::function<void()> job() {
+        return [this] {
+            ran = true;
+            released.wait();
+        };
+    }
 };
-
-std::function<void()> blockedUntilReleased(const std::shared_ptr<Gate>& gate) {
-    return [gate] {
-        gate->ran = true;
-        gate->released.wait();
-    };
-}
 
 }  // namespace
 
@@ -41,10 +40,7 @@ private slots:
         DirectoryThread thread;
         auto done = std::make_shared<std::atomic<bool>>(false);
         const auto beating = [done] {
-            for (int i = 0; i < 12; ++i) {
-                std::this_thread::sleep_for(50ms);
-                DirectoryThread::heartbeat();
-            }
+            for (int i = 0; i < 12; ++i, DirectoryThread::heartbeat()) std::this_thread::sleep_for(50ms);
             *done = true;
         };
         QVERIFY(thread.run(beating, 200ms).ok());
@@ -52,81 +48,55 @@ private slots:
         QVERIFY(!DirectoryThread::anyAbandoned());
     }
 
+    // The thread then takes no job but its last (closing the connection), run only once the
+    // abandoned job returns; ending the thread does not wait for that.
     void aSilentJobIsAbandonedAndTheConnectionRefusedAfterwards() {
-        auto gate = std::make_shared<Gate>();
+        static Gate gate, later;  // outlive the test: the abandoned job still runs
+        static std::promise<void> closed;
         QElapsedTimer clock;
         clock.start();
         {
             DirectoryThread thread;
-            const Result<void> waited = thread.run(blockedUntilReleased(gate), 300ms);
-            QVERIFY(!waited.ok());
-            QVERIFY(waited.error().fatal);
+            const Result<void> waited = thread.run(gate.job(), 300ms);
+            QVERIFY(!waited.ok() && waited.error().fatal);
             QCOMPARE(waited.error().message, QString("no answer from the directory for 1 seconds"));
             QVERIFY2(clock.elapsed() >= 300 && clock.elapsed() < 2000,
                      qPrintable(QString::number(clock.elapsed())));
             QVERIFY(DirectoryThread::anyAbandoned());
-
-            auto later = std::make_shared<Gate>();
-            const Result<void> refused = thread.run(blockedUntilReleased(later), 10s);
-            QVERIFY(!refused.ok());
-            QVERIFY(refused.error().fatal);
-            QVERIFY(!later->ran);
+            const Result<void> refused = thread.run(later.job(), 10s);
+            QVERIFY(!refused.ok() && refused.error().fatal);
+            thread.finish([] { closed.set_value(); });
             clock.restart();
         }
-        // Ending the thread does not wait for the abandoned job, which still runs.
         QVERIFY(clock.elapsed() < 1000);
-        QVERIFY(gate->ran);
-        gate->release.set_value();
-    }
-
-    void anAbandonedThreadStillRunsItsLastJobWhenTheJobReturns() {
-        auto gate = std::make_shared<Gate>();
-        auto closed = std::make_shared<std::promise<void>>();
-        {
-            DirectoryThread thread;
-            QVERIFY(!thread.run(blockedUntilReleased(gate), 100ms).ok());
-            thread.finish([closed] { closed->set_value(); });
-        }
-        auto closing = closed->get_future();
+        QVERIFY(gate.ran && !later.ran);
+        auto closing = closed.get_future();
         QCOMPARE(closing.wait_for(200ms), std::future_status::timeout);
-        gate->release.set_value();
+        gate.release.set_value();
         QCOMPARE(closing.wait_for(5s), std::future_status::ready);
     }
 
+    // Polled at the window's repaint pace, not once a time-out. A poll that pumps the window's
+    // events could start another statement on the same connection: that one is refused.
     void aWaitScopeIsPolledAndItsReasonEndsTheWait() {
-        auto gate = std::make_shared<Gate>();
+        static Gate gate;
+        DirectoryThread thread;
         int polls = 0;
-        const DirectoryWaitScope scope([&polls]() -> std::optional<QString> {
-            if (++polls < 5) return std::nullopt;
-            return QString("stopped by the window's Exit");
-        });
-        DirectoryThread thread;
-        QElapsedTimer clock;
-        clock.start();
-        const Result<void> waited = thread.run(blockedUntilReleased(gate), 60s);
-        QVERIFY(!waited.ok());
-        QCOMPARE(waited.error().message, QString("stopped by the window's Exit"));
-        QVERIFY(waited.error().fatal);
-        QCOMPARE(polls, 5);
-        // Polled at the window's repaint pace, not once a time-out.
-        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
-        gate->release.set_value();
-    }
-
-    // A poll that pumps the window's events could start another statement on the same
-    // connection; it is refused, and the first statement's wait goes on.
-    void aStatementStartedFromAPollIsRefused() {
-        DirectoryThread thread;
         std::optional<Result<void>> nested;
         const DirectoryWaitScope scope([&]() -> std::optional<QString> {
             if (!nested) nested = thread.run([] {}, 1s);
-            return std::nullopt;
+            if (++polls < 5) return std::nullopt;
+            return QString("stopped by the window's Exit");
         });
-        const Result<void> waited = thread.run([] { std::this_thread::sleep_for(200ms); }, 10s);
-        QVERIFY(waited.ok());
-        QVERIFY(nested.has_value());
-        QVERIFY(!nested->ok());
-        QVERIFY(!nested->error().fatal);
+        QElapsedTimer clock;
+        clock.start();
+        const Result<void> waited = thread.run(gate.job(), 60s);
+        QVERIFY(!waited.ok() && waited.error().fatal);
+        QCOMPARE(waited.error().message, QString("stopped by the window's Exit"));
+        QCOMPARE(polls, 5);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(nested && !nested->ok() && !nested->error().fatal);
+        gate.release.set_value();
     }
 };
 

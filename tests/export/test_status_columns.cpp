@@ -118,10 +118,6 @@ private slots:
             {"(error) TimeLastCall \"not a time\" is not a time",
              "(error) TimeChanged \"30/11/2026\" is not a time",
              "(error) CreationTime \"yesterday\" is not a time"}};
-        QTest::newRow("only another credential type")
-            << ColumnCase{times("UTC0", QVariant(), {{3, 0, "2026-11-30 14:30:00"}}, QVariant()),
-                          {"none", "(error)", ""},
-                          {kNoPasswordCredential}};
         QTest::newRow("two password credentials")
             << ColumnCase{times("UTC0", QVariant(), changed + changed, QVariant()),
                           {"none", "(error)", ""},
@@ -141,10 +137,6 @@ private slots:
             lockoutVolumeVoiceName({{4, 1, QVariant()}, {4, 1, QVariant()}}, QVariant(), QVariant()),
             {"0", "Medium", "0"},
             {kNoCredential}};
-        QTest::newRow("only another type")
-            << ColumnCase{lockoutVolumeVoiceName({{3, 1, QVariant()}}, 50, QVariant()),
-                          {"0", "Medium", "0"},
-                          {kNoCredential}};
     }
     void writesLockoutVolumeAndVoiceNameRecorded() {
         checkColumnCase({"Subscriber Lockout Status", "Default Playback Volume", "Voice Name Recorded"});

@@ -6,14 +6,18 @@
 #include "export/directory/make_lookup.h"
 #include "export/export_run.h"
 #include "localize/localizer.h"
-#include "support/delimited_reader.h"
 #include "support/files.h"
-#include "support/opened_host.h"
+#include "support/memory_output.h"
 #include "support/run_config.h"
 
 namespace brindle::testing {
 
 namespace {
+
+Error failedLookUp(const QString& view) {
+    return Error{QStringLiteral("Invalid object name '%1'.").arg(view), 208,
+                 QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers")};
+}
 
 // Answers one view with a failure, the way a server does when the view is missing or the
 // statement cannot be run, and passes every other look-up on.
@@ -21,17 +25,15 @@ class FailingLookup final : public DirectoryLookup {
 public:
     FailingLookup(DirectoryLookup& inner, QString failingView) : m_inner(inner), m_failingView(failingView) {}
     Result<Recordset> rows(const ViewKey& key, const QVariant& value) override {
-        if (key.view == m_failingView) return failure();
+        if (key.view == m_failingView) return failedLookUp(m_failingView);
         return m_inner.rows(key, value);
     }
     Result<Recordset> mailbox(const QVariant& subscriberId) override {
-        if (m_failingView == QLatin1String("mailbox")) return failure();
+        if (m_failingView == QLatin1String("mailbox")) return failedLookUp(m_failingView);
         return m_inner.mailbox(subscriberId);
     }
 
 private:
-    Error failure() const { return failedLookUp(m_failingView); }
-
     DirectoryLookup& m_inner;
     QString m_failingView;
 };
@@ -44,9 +46,26 @@ public:
 
 }  // namespace
 
-Error failedLookUp(const QString& view) {
-    return Error{QStringLiteral("Invalid object name '%1'.").arg(view), 208,
-                 QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers")};
+Result<std::unique_ptr<OpenedHost>> openHost(const fixture::HostBuilder& host, bool openTables) {
+    auto opened = std::make_unique<OpenedHost>();
+    auto written = host.write(opened->folder.filePath(QStringLiteral("host")));
+    if (!written) return written.error();
+    opened->path = written.value();
+    auto connection = DirectoryConnection::openSqlite(opened->path + QStringLiteral("/HalvernDirDB.db"),
+                                                      opened->path + QStringLiteral("/HalvernMbxDB1.db"));
+    if (!connection) return connection.error();
+    opened->connection = std::move(connection).value();
+    if (auto tables = openTables ? opened->tables.OpenDirectoryTables(*opened->connection) : Result<void>{};
+        !tables)
+        return tables.error();
+    return opened;
+}
+
+QString failedLookUpLine(const QString& view) {
+    const Error error = failedLookUp(view);
+    return QStringLiteral("(error) in export. Description=%1, Source=%2, Number= %3")
+        .arg(error.message, error.source)
+        .arg(error.number);
 }
 
 QStringList ExportOutput::logOf(const QString& alias) const {
@@ -82,17 +101,14 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
     const auto readers = makeDirectoryLookup(directory, tables, setup.reader.value_or(readerUnderTest()));
     FailingLookup lookup(*readers, setup.failingView);
     Localizer strings;
-    InstallPathSource installPath = setup.installPath;
-    if (!installPath) {
-        const QString install = fixture.path + QStringLiteral("/install/");
-        installPath = [install]() -> Result<QString> { return install; };
-    }
+    auto installPath = setup.installPath;
+    if (!installPath) installPath = [path = fixture.path]() -> Result<QString> { return path + "/install/"; };
 
-    const QString outputFolder = fixture.folder.filePath(QStringLiteral("out"));
-    QDir().mkpath(outputFolder);
-    if (setup.prepare) setup.prepare(outputFolder);
-    const QString outputPath = outputFolder + QLatin1Char('/') + setup.outputName;
+    const QDir outputFolder(fixture.folder.filePath(QStringLiteral("out")));
+    outputFolder.mkpath(QStringLiteral("."));
+    if (setup.prepare) setup.prepare(outputFolder.path());
     const QString logPath = fixture.folder.filePath(QStringLiteral("errors.log"));
+    MemoryOutput rows;
     ExportRun run(ExportEnvironment{tables,
                                     lookup,
                                     strings,
@@ -102,27 +118,19 @@ Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringLi
                                     installPath,
                                     setup.notifier,
                                     {},
-                                    100},
-                  ExportOptions{outputPath, QuoteRule::WhenNeeded, Separator::Commas, entries});
+                                    100,
+                                    &rows},
+                  ExportOptions{outputFolder.filePath(setup.outputName), QuoteRule::WhenNeeded,
+                                Separator::Commas, entries});
     QuietObserver observer;
     if (auto summary = run.run(observer); !summary) return summary.error();
+    if (!rows.committed || rows.rows.isEmpty()) return Error{QStringLiteral("the run left no header")};
 
-    QFile output(outputPath);
-    QFile log(logPath);
-    if (!output.open(QIODevice::ReadOnly) || !log.open(QIODevice::ReadOnly)) {
-        return Error{QStringLiteral("the export left no output or no log")};
-    }
-    auto records = readDelimited(QString::fromLocal8Bit(output.readAll()), QLatin1Char(','));
-    if (!records) return records.error();
-    if (records->isEmpty()) return Error{QStringLiteral("the output has no header")};
     ExportOutput result;
-    result.header = records->takeFirst();
-    result.lines = records.value();
-    result.log = QString::fromLocal8Bit(log.readAll());
-    for (const QString& name : QDir(outputFolder).entryList(QDir::Files | QDir::Hidden)) {
-        if (name == setup.outputName) continue;
-        result.copies.insert(name, fileContents(QDir(outputFolder).filePath(name)));
-    }
+    result.lines = rows.rows.mid(1);
+    result.log = QString::fromLocal8Bit(fileContents(logPath));
+    for (const QString& name : outputFolder.entryList(QDir::Files | QDir::Hidden))
+        result.copies.insert(name, fileContents(outputFolder.filePath(name)));
     result.strays =
         QDir(fixture.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const char* own : {"host", "out", "errors.log", "errors.log.lock"}) result.strays.removeAll(own);

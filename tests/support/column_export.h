@@ -5,9 +5,13 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "export/directory/cached_tables.h"
+#include "export/directory/directory_connection.h"
 #include "export/directory/make_lookup.h"
 #include "hostbuilder/host_builder.h"
 #include "platform/notifier.h"
@@ -15,10 +19,20 @@
 
 namespace brindle::testing {
 
-// What one export of a fixture host left: the header and lines read back as delimited text,
-// the log, and every other file in the output folder (voice-name copies) by name.
+// A fixture host written into a throwaway folder, its databases open as start-up opens them.
+struct OpenedHost {
+    QTemporaryDir folder;
+    QString path;  // the host folder
+    std::unique_ptr<DirectoryConnection> connection;
+    CachedTables tables;  // open only when asked for
+};
+
+// Writes the host and opens its databases; with `openTables`, the run's tables as well.
+Result<std::unique_ptr<OpenedHost>> openHost(const fixture::HostBuilder& host, bool openTables = true);
+
+// What one export of a fixture host left: its lines (the header left out), the log, and every
+// file in the output folder (voice-name copies) by name.
 struct ExportOutput {
-    QStringList header;
     QList<QStringList> lines;
     QString log;
     QMap<QString, QByteArray> copies;
@@ -28,13 +42,10 @@ struct ExportOutput {
     QStringList logOf(const QString& alias) const;
 };
 
-// Where the export looks for the host's install folder; by default the fixture host's own.
-using InstallPathSource = std::function<Result<QString>()>;
-
 // What a test changes about a run; everything has a sensible default.
 struct ExportSetup {
     QString failingView = {};  // its look-ups fail as a server's do ("mailbox" for the message store)
-    InstallPathSource installPath = {};                             // the fixture host's own by default
+    std::function<Result<QString>()> installPath = {};              // the fixture host's own by default
     std::function<void(const QString& outputFolder)> prepare = {};  // puts something there first
     Notifier* notifier = nullptr;                                   // the window's, when set
     QString outputName = QStringLiteral("out.csv");                 // in the output folder
@@ -42,20 +53,13 @@ struct ExportSetup {
     std::optional<LookupReader> reader = {};   // the reader under test by default
 };
 
-// Writes the host, opens it as start-up does and exports the list entries into a throwaway
-// folder.
+// Writes the host, opens it as start-up does and exports the list entries, the rows kept in
+// memory, the copies and the log in a throwaway folder.
 Result<ExportOutput> runExport(const fixture::HostBuilder& host, const QStringList& entries,
                                const ExportSetup& setup = {});
 
-// The failure a look-up of the view named in ExportSetup::failingView answers with, and the
-// line a column logs for it.
-Error failedLookUp(const QString& view);
-inline QString failedLookUpLine(const QString& view) {
-    const Error error = failedLookUp(view);
-    return QStringLiteral("(error) in export. Description=%1, Source=%2, Number= %3")
-        .arg(error.message, error.source)
-        .arg(error.number);
-}
+// The line a column logs when a look-up of the view named in ExportSetup::failingView fails.
+QString failedLookUpLine(const QString& view);
 
 inline QStringList emptyFields(int count) {
     return QStringList(count, QString());

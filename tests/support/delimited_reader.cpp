@@ -1,95 +1,66 @@
 #include "support/delimited_reader.h"
 
 #include <optional>
+#include <utility>
 
 namespace brindle::testing {
 
 namespace {
 
-enum class FieldEnd { Separator, LineEnd, TextEnd };
-
-struct Field {
-    QString value;
-    FieldEnd end;
-};
-
-Error malformed(const QString& what, qsizetype position) {
-    return Error{QStringLiteral("%1 at character %2").arg(what).arg(position)};
-}
-
-// Splits the text into fields, each with what ended it. With no separator only line ends
-// end a field.
-Result<QList<Field>> readFields(const QString& text, std::optional<QChar> separator) {
-    QList<Field> fields;
+// Reads the text into records of fields. With no separator only line ends end a field, and
+// every field is a record.
+Result<QList<QStringList>> readRecords(const QString& text, std::optional<QChar> separator) {
+    QList<QStringList> records;
+    QStringList record;
     qsizetype i = 0;
     const qsizetype n = text.size();
-    // Reads the end of a field at i: a separator, a line end, or the end of the text.
-    auto fieldEnd = [&](qsizetype at) -> std::optional<std::pair<FieldEnd, qsizetype>> {
-        if (at == n) return std::pair{FieldEnd::TextEnd, qsizetype(0)};
-        if (separator && text[at] == *separator) return std::pair{FieldEnd::Separator, qsizetype(1)};
-        if (text[at] == u'\n') return std::pair{FieldEnd::LineEnd, qsizetype(1)};
-        if (text[at] == u'\r' && at + 1 < n && text[at + 1] == u'\n')
-            return std::pair{FieldEnd::LineEnd, qsizetype(2)};
+    // The length of the field end at `at` (a separator, CR LF or LF; 0 at the end of the text).
+    const auto endLength = [&](qsizetype at) -> std::optional<qsizetype> {
+        if (at == n) return 0;
+        if ((separator && text[at] == *separator) || text[at] == u'\n') return 1;
+        if (text.mid(at, 2) == QLatin1String("\r\n")) return 2;
         return std::nullopt;
     };
-
+    const auto malformed = [&](const char* what) {
+        return Error{QStringLiteral("%1 at %2").arg(what).arg(i)};
+    };
     while (i < n) {
         QString value;
         if (text[i] == u'"') {
-            ++i;
-            for (;;) {
-                if (i == n) return malformed(QStringLiteral("unclosed quote"), i);
-                if (text[i] == u'"') {
-                    if (i + 1 < n && text[i + 1] == u'"') {
-                        value += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                value += text[i++];
+            for (++i;; ++i) {
+                if (i == n) return malformed("unclosed quote");
+                if (text[i] == u'"' && text.mid(i + 1, 1) != QLatin1String("\"")) break;
+                value += text[i];
+                if (text[i] == u'"') ++i;  // the second of a doubled quote
             }
-            if (!fieldEnd(i)) return malformed(QStringLiteral("text after a closing quote"), i);
+            if (!endLength(++i)) return malformed("text after a closing quote");
         } else {
-            while (!fieldEnd(i)) {
-                if (text[i] == u'"') return malformed(QStringLiteral("quote inside an unquoted field"), i);
-                if (text[i] == u'\r') return malformed(QStringLiteral("CR outside quotes"), i);
-                value += text[i++];
+            for (; !endLength(i); ++i) {
+                if (text[i] == u'"' || text[i] == u'\r') return malformed("a quote or a CR outside quotes");
+                value += text[i];
             }
         }
-        const auto [end, length] = *fieldEnd(i);
-        i += length;
-        fields.append({value, end});
-        // A separator as the last character leaves one more, empty, field.
-        if (end == FieldEnd::Separator && i == n) fields.append({QString(), FieldEnd::TextEnd});
+        record << value;
+        const bool bySeparator = separator && i < n && text[i] == *separator;
+        i += *endLength(i);
+        if (bySeparator && i == n) record << QString();  // a separator last leaves one empty field
+        if (!bySeparator || i == n) records << std::exchange(record, {});
     }
-    return fields;
+    return records;
 }
 
 }  // namespace
 
 Result<QList<QStringList>> readDelimited(const QString& text, QChar separator) {
-    auto fields = readFields(text, separator);
-    if (!fields) return fields.error();
-    QList<QStringList> records;
-    QStringList record;
-    for (const Field& field : fields.value()) {
-        record << field.value;
-        if (field.end != FieldEnd::Separator) {
-            records << record;
-            record.clear();
-        }
-    }
-    return records;
+    return readRecords(text, separator);
 }
 
 Result<QStringList> readFieldPerLine(const QString& text) {
-    auto fields = readFields(text, std::nullopt);
-    if (!fields) return fields.error();
-    QStringList values;
-    for (const Field& field : fields.value()) values << field.value;
-    return values;
+    auto records = readRecords(text, std::nullopt);
+    if (!records) return records.error();
+    QStringList fields;
+    for (const QStringList& record : records.value()) fields << record;
+    return fields;
 }
 
 }  // namespace brindle::testing
