@@ -1,13 +1,13 @@
-// The main window offscreen, on a host of three subscribers; one has no class of service, which
-// the run logs as an error.
+// The main window and its About window offscreen, on a host of three subscribers (one has no
+// class of service, which the run logs as an error), with the language packs the build makes.
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -17,7 +17,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "export/catalogue.h"
 #include "hostbuilder/host_builder.h"
 #include "localize/language_pack.h"
 #include "localize/languages.h"
@@ -26,17 +25,27 @@
 #include "support/recording_notifier.h"
 #include "support/run_config.h"
 #include "support/screenshots.h"
+#include "ui/frm_about.h"
 #include "ui/frm_main.h"
+#include "ui/language_fonts.h"
 #include "ui/message_box_notifier.h"
 
 using namespace brindle;
-using brindle::fixture::HostBuilder;
 using testing::fileContents;
+using Menu = QList<std::pair<QString, QString>>;
 
 namespace {
 
-const QString kOneError = QStringLiteral(
-    "Output complete.   1 error(s) encountered in process.  Press OK to view the error log now");
+QString builtPack(const QString& code) {
+    return qEnvironmentVariable("BRINDLE_BIN_DIR") + "/Brindle_" + code + ".dll";
+}
+
+// The text of the built pack of `code`, or the built-in English one for an empty code.
+QString packText(const QString& code, int id) {
+    if (code.isEmpty()) return Localizer().myLoadResString(id);
+    const auto pack = loadLanguagePack(builtPack(code));
+    return pack ? pack->text(id).value_or(QString()) : QString("(no pack)");
+}
 
 // Every visible control lies inside its container and overlaps none of its visible siblings.
 void verifyNothingOverlaps(QWidget* container) {
@@ -54,120 +63,72 @@ void verifyNothingOverlaps(QWidget* container) {
     }
 }
 
+// A loaded main window with the built packs of `packs` beside the program. Each window holds
+// the host's single-copy lock, so only one lives at a time.
+struct Window {
+    testing::RecordingNotifier notifier;
+    Localizer strings{&notifier};
+    QTemporaryDir packs;
+    Languages languages;
+    FrmMain frm;
+
+    // Messages and questions go to `shown` when given, else to `notifier`.
+    Window(const RunConfig& config, const QStringList& codes = {}, int userDefault = 1033,
+           Notifier* shown = nullptr)
+        : languages(strings, copyPacks(codes), "brindle", userDefault, loadLanguagePack),
+          frm(config, strings, shown ? *shown : notifier) {
+        frm.setLanguages(&languages);
+        if (!frm.Form_Load()) qFatal("the main window did not load");
+    }
+    QString copyPacks(const QStringList& codes) {
+        for (const QString& code : codes)
+            QFile::copy(builtPack(code), packs.filePath("brindle_" + code + ".dll"));
+        return packs.path();
+    }
+    template <typename T = QWidget>
+    T* find(const char* name) {
+        return frm.findChild<T*>(name);
+    }
+    void choose(int firstItems, const QString& output) {
+        for (int row = 0; row < firstItems; ++row)
+            find<QListWidget>("lstDataItems")->item(row)->setSelected(true);
+        find<QLineEdit>("txtOutputPath")->setText(output);
+    }
+    FrmAbout* showAbout() {
+        auto* about = new FrmAbout(strings, languages, &frm);
+        about->show();
+        return about;
+    }
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir m_host;
     QTemporaryDir m_emptyHost;
     QTemporaryDir m_home;
 
-    // A loaded window. Each window holds the host's single-copy lock,
-    // so only one lives at a time.
-    struct Window {
-        testing::RecordingNotifier notifier;
-        Localizer strings{&notifier};
-        QTemporaryDir packs;
-        Languages languages{strings, packs.path(), "brindle", 1033, loadLanguagePack};
-        FrmMain frm;
-        // Messages and questions go to `shown` when given, else to `notifier`.
-        explicit Window(const RunConfig& config, Notifier* shown = nullptr)
-            : frm(config, strings, shown ? *shown : notifier) {
-            frm.setLanguages(&languages);
-            if (!frm.Form_Load()) qFatal("the main window did not load");
-        }
-        template <typename T = QWidget>
-        T* find(const char* name) {
-            return frm.findChild<T*>(name);
-        }
-        void choose(int firstItems, const QString& output) {
-            for (int row = 0; row < firstItems; ++row)
-                find<QListWidget>("lstDataItems")->item(row)->setSelected(true);
-            find<QLineEdit>("txtOutputPath")->setText(output);
-        }
-    };
     RunConfig config(const QTemporaryDir& host) const {
         return testing::runConfigFor(host.path(), m_home.path());
     }
+    RunConfig config() const { return config(m_host); }
 
 private slots:
     void initTestCase() {
-        HostBuilder host;
+        if (!QFile::exists(builtPack("DEU"))) QSKIP("the language packs have not been built");
+        fixture::HostBuilder host;
         host.subscriber("jsmith");
         host.subscriber("akim");
         host.subscriber("nocos").set("COSObjectID", "missing-cos");
         QVERIFY(host.write(m_host.path()).ok());
-        QVERIFY(HostBuilder().write(m_emptyHost.path()).ok());
+        QVERIFY(fixture::HostBuilder().write(m_emptyHost.path()).ok());
     }
 
-    void showsTheHostAndTheDefaultsAfterStartUp() {
-        Window window(config(m_host));
-        QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), QString("3"));
-        QCOMPARE(window.find<QProgressBar>("ProgressBar")->maximum(), 3);
-        auto* list = window.find<QListWidget>("lstDataItems");
-        QCOMPARE(list->count(), int(dataItems().size()));
-        QVERIFY(list->selectedItems().isEmpty());
-        QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), m_home.filePath("Brindle.CSV"));
-        QVERIFY(window.find<QRadioButton>("optSeperateWithCommas")->isChecked());
-        QVERIFY(window.find<QRadioButton>("optQuotesWhenCommaPresent")->isChecked());
-        QVERIFY(!window.find("frameSubscriberType")->isVisibleTo(&window.frm));
-        QVERIFY(window.notifier.messages.isEmpty());
-    }
-
-    void startRefusesWhatItCannotRun_data() {
-        QTest::addColumn<int>("items");
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("message");
-        QTest::addRow("nothing selected") << 0 << "%home/none.csv"
-                                          << "No items selected for outport!";
-        QTest::addRow("an output that names a folder")
-            << 1 << "%home/"
-            << "the output path %home/ names a folder, not a file; nothing was written";
-    }
-    void startRefusesWhatItCannotRun() {
-        QFETCH(int, items);
-        QFETCH(QString, output);
-        QFETCH(QString, message);
-        Window window(config(m_host));
-        window.choose(items, output.replace("%home", m_home.path()));
-        window.frm.cmdStart_Click();
-        QCOMPARE(window.notifier.messages, QStringList{message.replace("%home", m_home.path())});
-        QVERIFY(window.notifier.questions.isEmpty());
-        QVERIFY(!QFileInfo(output).isFile());
-        QVERIFY(window.find("cmdStart")->isEnabled());
-    }
-
-    void browseTakesOnlyANameThatCanBeWritten_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("accepted");
-        QTest::addRow("cancelled") << "" << false;
-        QTest::addRow("three characters") << "/ab" << false;
-        QTest::addRow("an existing file") << "%home/existing.csv" << true;
-        QTest::addRow("a new name") << "%home/new.csv" << true;
-        QTest::addRow("a folder") << "%home" << false;
-        QTest::addRow("a missing folder") << "%home/no/such/out.csv" << false;
-    }
-    void browseTakesOnlyANameThatCanBeWritten() {
-        QFETCH(QString, chosen);
-        QFETCH(bool, accepted);
-        chosen.replace("%home", m_home.path());
-        QVERIFY(testing::writeFile(m_home.filePath("existing.csv"), "yesterday\r\n"));
-        Window window(config(m_host));
-        auto* path = window.find<QLineEdit>("txtOutputPath");
-        const QString before = path->text();
-        window.frm.setFileChooser([&](const QString&, const QString&) { return chosen; });
-        window.frm.cmdBrowse_Click();
-        QCOMPARE(path->text(), accepted ? chosen : before);
-        const bool refused = !accepted && !chosen.isEmpty();
-        QCOMPARE(window.notifier.messages, refused ? QStringList{"Invalid file name!"} : QStringList());
-        QVERIFY(!QFile::exists(m_home.filePath("new.csv")));
-        QCOMPARE(fileContents(m_home.filePath("existing.csv")), QByteArray("yesterday\r\n"));
-    }
-
-    // Until the window is shown, a language switch's refill reads nothing.
-    void theTypeBoxRecountsTheSubscribersOnceShown_data() {
+    // Until the window is shown, the subscriber type box's refill after a language switch
+    // reads nothing.
+    void showsTheHostAndTheDefaultsAfterStartUp_data() {
         QTest::addColumn<bool>("empty");
         QTest::addColumn<bool>("shown");
         QTest::addColumn<QString>("count");
@@ -175,7 +136,7 @@ private slots:
         QTest::addRow("shown") << false << true << " 3";
         QTest::addRow("shown, no subscribers") << true << true << " 0";
     }
-    void theTypeBoxRecountsTheSubscribersOnceShown() {
+    void showsTheHostAndTheDefaultsAfterStartUp() {
         QFETCH(bool, empty);
         QFETCH(bool, shown);
         QFETCH(QString, count);
@@ -184,6 +145,59 @@ private slots:
         window.frm.frmMain_Auto_Init();
         QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), count);
         QCOMPARE(window.find("cmdStart")->isEnabled(), !empty);
+        QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), m_home.filePath("Brindle.CSV"));
+        QVERIFY(window.find<QRadioButton>("optSeperateWithCommas")->isChecked());
+        QVERIFY(window.find<QRadioButton>("optQuotesWhenCommaPresent")->isChecked());
+        QVERIFY(!window.find("frameSubscriberType")->isVisibleTo(&window.frm));
+        QVERIFY(window.notifier.messages.isEmpty());
+    }
+
+    // Browse takes a chosen name only when it can be written, found out without harm; Start
+    // refuses what it cannot run. Either says why and leaves yesterday's file as it was.
+    void refusesWhatItCannotWrite_data() {
+        QTest::addColumn<bool>("browse");  // else Start, with the first `items` items
+        QTest::addColumn<int>("items");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");  // empty: none
+        const QString invalid = "Invalid file name!";
+        QTest::addRow("browse, cancelled") << true << 0 << ""
+                                           << "";
+        QTest::addRow("browse, three characters") << true << 0 << "/ab" << invalid;
+        QTest::addRow("browse, an existing file") << true << 0 << "%home/existing.csv"
+                                                  << "";
+        QTest::addRow("browse, a new name") << true << 0 << "%home/new.csv"
+                                            << "";
+        QTest::addRow("browse, a folder") << true << 0 << "%home" << invalid;
+        QTest::addRow("browse, a missing folder") << true << 0 << "%home/no/such/out.csv" << invalid;
+        QTest::addRow("start, nothing selected") << false << 0 << "%home/new.csv"
+                                                 << "No items selected for outport!";
+        QTest::addRow("start, an output that names a folder")
+            << false << 1 << "%home/"
+            << "the output path %home/ names a folder, not a file; nothing was written";
+    }
+    void refusesWhatItCannotWrite() {
+        QFETCH(bool, browse);
+        QFETCH(int, items);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        path.replace("%home", m_home.path());
+        message.replace("%home", m_home.path());
+        QVERIFY(testing::writeFile(m_home.filePath("existing.csv"), "yesterday\r\n"));
+        Window window(config());
+        const QString before = window.find<QLineEdit>("txtOutputPath")->text();
+        if (browse) {
+            window.frm.setFileChooser([&](const QString&, const QString&) { return path; });
+            window.frm.cmdBrowse_Click();
+        } else {
+            window.choose(items, path);
+            window.frm.cmdStart_Click();
+        }
+        const bool kept = browse && (path.isEmpty() || !message.isEmpty());
+        QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), kept ? before : path);
+        QCOMPARE(window.notifier.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QVERIFY(window.notifier.questions.isEmpty() && window.find("cmdStart")->isEnabled());
+        QVERIFY(!QFile::exists(m_home.filePath("new.csv")));
+        QCOMPARE(fileContents(m_home.filePath("existing.csv")), QByteArray("yesterday\r\n"));
     }
 
     // One width, and every line gained or lost goes to the list.
@@ -195,7 +209,7 @@ private slots:
     }
     void keepsItsLayoutWhenResized() {
         QFETCH(QSize, requested);
-        Window window(config(m_host));
+        Window window(config());
         window.frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
         QVERIFY(testing::saveScreenshot(window.frm, "main-window"));
@@ -219,7 +233,7 @@ private slots:
     // the program's message boxes, answered Cancel (no log) and Yes (show the output).
     void aRunLocksItsOptionsAndSaysWhenNothingCanShowTheFiles() {
         MessageBoxNotifier boxes;
-        Window window(config(m_host), &boxes);
+        Window window(config(), {}, 1033, &boxes);
         const QString output = m_home.filePath("locked.csv");
         window.choose(1, output);
         const char* const locked[] = {"lstDataItems",      "cmdBrowse",      "txtOutputPath",
@@ -247,9 +261,12 @@ private slots:
         for (const char* name : locked) QVERIFY2(window.find(name)->isEnabled(), name);
         QVERIFY(window.find<QAction>("About")->isEnabled());
         // Offscreen there is no application to show a file: the user is told where it is.
-        QCOMPARE(shown, QStringList({"Brindle: " + kOneError, "Brindle: View the CSV file now?",
-                                     "Brindle: There is no application here to show " + output +
-                                         "; open it yourself."}));
+        QCOMPARE(
+            shown,
+            QStringList({"Brindle: Output complete.   1 error(s) encountered in process.  Press OK "
+                         "to view the error log now",
+                         "Brindle: View the CSV file now?",
+                         "Brindle: There is no application here to show " + output + "; open it yourself."}));
         QCOMPARE(fileContents(output), QByteArray("ALIAS\r\njsmith\r\nakim\r\n"));
     }
 
@@ -269,10 +286,10 @@ private slots:
         qint64 took = 0;
         bool startDisabled = false;
         {
-            RunConfig waiting = config(m_host);
+            RunConfig waiting = config();
             waiting.directoryTimeoutSeconds = 30;
             Window window(waiting);
-            window.choose(int(dataItems().size()), output);
+            window.choose(window.find<QListWidget>("lstDataItems")->count(), output);
             QSqlDatabase writer = QSqlDatabase::addDatabase("QSQLITE", "writer");
             writer.setDatabaseName(m_host.filePath("HalvernDirDB.db"));
             QVERIFY(writer.open());
@@ -299,6 +316,55 @@ private slots:
             log.right(200).constData());
         // The statement given up on still ends once the writer lets go, and its connection closes.
         QTRY_VERIFY(QSqlDatabase::connectionNames().filter("brindle-directory").isEmpty());
+    }
+
+    // A Japanese user's windows open in the font of that language and leave it with the switch.
+    // The list keeps the texts it was filled with, so its entries, whose labels changed, then
+    // match no item and export nothing.
+    void anAboutMenuEntrySwitchesEveryOpenWindowButTheList_data() {
+        QTest::addColumn<QStringList>("packs");
+        QTest::addColumn<int>("userDefault");
+        QTest::addColumn<Menu>("menu");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("code");  // of the pack now in use; empty for English
+        const Menu both{{"German (Germany)", " 1031"}, {"French (France)", " 1036"}};
+        QTest::addRow("German") << QStringList{"DEU", "FRA"} << 1033 << both << 0 << "DEU";
+        QTest::addRow("French, from Japanese") << QStringList{"DEU", "FRA"} << 1041 << both << 1 << "FRA";
+        QTest::addRow("the only entry of one pack")
+            << QStringList{"DEU"} << 1031 << Menu{{"Keine Sprachen geladen", "1033"}} << 0 << "";
+    }
+    void anAboutMenuEntrySwitchesEveryOpenWindowButTheList() {
+        QFETCH(QStringList, packs);
+        QFETCH(int, userDefault);
+        QFETCH(Menu, menu);
+        QFETCH(int, entry);
+        QFETCH(QString, code);
+        Window window(config(), packs, userDefault);
+        FrmAbout* about = window.showAbout();
+        Menu shown;
+        for (QAction* item : about->languageMenu()->actions())
+            shown.append({item->text(), item->data().toString()});
+        QCOMPARE(shown, menu);
+        QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QString(" 1.0 Build 0"));
+        const QString ownFont = languageFontFamily(userDefault);
+        for (QWidget* form : {static_cast<QWidget*>(&window.frm), static_cast<QWidget*>(about)}) {
+            if (!ownFont.isEmpty()) QCOMPARE(form->findChildren<QLabel*>().first()->font().family(), ownFont);
+        }
+        auto* list = window.find<QListWidget>("lstDataItems");
+        const QString firstName = list->item(1)->text();
+        QVERIFY(window.strings.myLoadResString(19) != packText(code, 19));
+        about->mnuLanguageList_Click(entry);
+        QCOMPARE(window.find<QPushButton>("cmdExit")->text(), packText(code, 19));
+        QCOMPARE(window.frm.windowTitle(), packText(code, 53));
+        QCOMPARE(about->findChild<QPushButton*>("cmdOK")->text(), packText(code, 38));
+        QCOMPARE(about->findChild<QLabel*>("lblChangeLanguage")->text(), packText(code, 11));
+        QVERIFY(window.find("cmdStart")->font().family() != ownFont);
+        QVERIFY(testing::saveScreenshot(*about, "about"));
+        QCOMPARE(list->item(1)->text(), firstName);
+        window.choose(0, m_home.filePath("switched.csv"));
+        list->item(1)->setSelected(true);
+        window.frm.cmdStart_Click();
+        QCOMPARE(fileContents(m_home.filePath("switched.csv")), QByteArray("\r\n\r\n\r\n"));
     }
 };
 
