@@ -9,8 +9,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -47,22 +45,6 @@ QString packText(const QString& code, int id) {
     return pack ? pack->text(id).value_or(QString()) : QString("(no pack)");
 }
 
-// Every visible control lies inside its container and overlaps none of its visible siblings.
-void verifyNothingOverlaps(QWidget* container) {
-    QList<QWidget*> shown;
-    for (QWidget* child : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isVisibleTo(container)) shown << child;
-    }
-    for (QWidget* child : shown) {
-        QVERIFY2(container->rect().contains(child->geometry()), qPrintable(child->objectName()));
-        for (QWidget* other : shown) {
-            QVERIFY2(child == other || !child->geometry().intersects(other->geometry()),
-                     qPrintable(child->objectName() + " and " + other->objectName()));
-        }
-        verifyNothingOverlaps(child);
-    }
-}
-
 // A loaded main window with the built packs of `packs` beside the program. Each window holds
 // the host's single-copy lock, so only one lives at a time.
 struct Window {
@@ -94,11 +76,6 @@ struct Window {
             find<QListWidget>("lstDataItems")->item(row)->setSelected(true);
         find<QLineEdit>("txtOutputPath")->setText(output);
     }
-    FrmAbout* showAbout() {
-        auto* about = new FrmAbout(strings, languages, &frm);
-        about->show();
-        return about;
-    }
 };
 
 }  // namespace
@@ -127,7 +104,7 @@ private slots:
     }
 
     // Until the window is shown, the subscriber type box's refill after a language switch
-    // reads nothing.
+    // reads nothing; with no subscribers there is nothing to start.
     void showsTheHostAndTheDefaultsAfterStartUp_data() {
         QTest::addColumn<bool>("empty");
         QTest::addColumn<bool>("shown");
@@ -142,42 +119,32 @@ private slots:
         QFETCH(QString, count);
         Window window(config(empty ? m_emptyHost : m_host));
         if (shown) window.frm.show();
+        if (shown && !empty) QVERIFY(testing::saveScreenshot(window.frm, "main-window"));
         window.frm.frmMain_Auto_Init();
         QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), count);
         QCOMPARE(window.find("cmdStart")->isEnabled(), !empty);
         QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), m_home.filePath("Brindle.CSV"));
-        QVERIFY(window.find<QRadioButton>("optSeperateWithCommas")->isChecked());
-        QVERIFY(window.find<QRadioButton>("optQuotesWhenCommaPresent")->isChecked());
-        QVERIFY(!window.find("frameSubscriberType")->isVisibleTo(&window.frm));
         QVERIFY(window.notifier.messages.isEmpty());
     }
 
     // Browse takes a chosen name only when it can be written, found out without harm; Start
-    // refuses what it cannot run. Either says why and leaves yesterday's file as it was.
+    // shows why the run refused. Either leaves yesterday's file as it was.
     void refusesWhatItCannotWrite_data() {
-        QTest::addColumn<bool>("browse");  // else Start, with the first `items` items
-        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("browse");  // else Start, with the first item
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");  // empty: none
-        const QString invalid = "Invalid file name!";
-        QTest::addRow("browse, cancelled") << true << 0 << ""
-                                           << "";
-        QTest::addRow("browse, three characters") << true << 0 << "/ab" << invalid;
-        QTest::addRow("browse, an existing file") << true << 0 << "%home/existing.csv"
-                                                  << "";
-        QTest::addRow("browse, a new name") << true << 0 << "%home/new.csv"
-                                            << "";
-        QTest::addRow("browse, a folder") << true << 0 << "%home" << invalid;
-        QTest::addRow("browse, a missing folder") << true << 0 << "%home/no/such/out.csv" << invalid;
-        QTest::addRow("start, nothing selected") << false << 0 << "%home/new.csv"
-                                                 << "No items selected for outport!";
-        QTest::addRow("start, an output that names a folder")
-            << false << 1 << "%home/"
-            << "the output path %home/ names a folder, not a file; nothing was written";
+        const QString invalid = "Invalid file name!", none;
+        QTest::addRow("browse, cancelled") << true << none << none;
+        QTest::addRow("browse, three characters") << true << "/ab" << invalid;
+        QTest::addRow("browse, an existing file") << true << "%home/existing.csv" << none;
+        QTest::addRow("browse, a new name") << true << "%home/new.csv" << none;
+        QTest::addRow("browse, a folder") << true << "%home" << invalid;
+        QTest::addRow("browse, a missing folder") << true << "%home/no/such/out.csv" << invalid;
+        const QString folder = "the output path %home/ names a folder, not a file; nothing was written";
+        QTest::addRow("start, an output that names a folder") << false << "%home/" << folder;
     }
     void refusesWhatItCannotWrite() {
         QFETCH(bool, browse);
-        QFETCH(int, items);
         QFETCH(QString, path);
         QFETCH(QString, message);
         path.replace("%home", m_home.path());
@@ -185,47 +152,15 @@ private slots:
         QVERIFY(testing::writeFile(m_home.filePath("existing.csv"), "yesterday\r\n"));
         Window window(config());
         const QString before = window.find<QLineEdit>("txtOutputPath")->text();
-        if (browse) {
-            window.frm.setFileChooser([&](const QString&, const QString&) { return path; });
-            window.frm.cmdBrowse_Click();
-        } else {
-            window.choose(items, path);
-            window.frm.cmdStart_Click();
-        }
+        window.frm.setFileChooser([&](const QString&, const QString&) { return path; });
+        window.choose(browse ? 0 : 1, browse ? before : path);
+        browse ? window.frm.cmdBrowse_Click() : window.frm.cmdStart_Click();
         const bool kept = browse && (path.isEmpty() || !message.isEmpty());
         QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), kept ? before : path);
         QCOMPARE(window.notifier.messages, message.isEmpty() ? QStringList() : QStringList{message});
         QVERIFY(window.notifier.questions.isEmpty() && window.find("cmdStart")->isEnabled());
         QVERIFY(!QFile::exists(m_home.filePath("new.csv")));
         QCOMPARE(fileContents(m_home.filePath("existing.csv")), QByteArray("yesterday\r\n"));
-    }
-
-    // One width, and every line gained or lost goes to the list.
-    void keepsItsLayoutWhenResized_data() {
-        QTest::addColumn<QSize>("requested");
-        QTest::addRow("below the designed size") << QSize(100, 100);
-        QTest::addRow("taller and wider") << QSize(900, 760);
-        QTest::addRow("maximized") << QSize();
-    }
-    void keepsItsLayoutWhenResized() {
-        QFETCH(QSize, requested);
-        Window window(config());
-        window.frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
-        QVERIFY(testing::saveScreenshot(window.frm, "main-window"));
-        const QSize designed = window.frm.size();
-        const int listBelow = designed.height() - window.find("lstDataItems")->height();
-        if (requested.isValid()) {
-            window.frm.resize(requested);
-        } else {
-            window.frm.showMaximized();
-            const QRect screen = window.frm.screen()->availableGeometry();
-            QTRY_VERIFY(!window.frm.isMaximized() && window.frm.height() == screen.height());
-            QCOMPARE(window.frm.pos(), screen.topLeft());
-        }
-        QCOMPARE(window.frm.width(), designed.width());
-        QVERIFY(qAbs(window.frm.height() - window.find("lstDataItems")->height() - listBelow) <= 1);
-        verifyNothingOverlaps(&window.frm);
     }
 
     // The subscriber type too: switching it reads the subscribers again, under the run; and
@@ -235,7 +170,7 @@ private slots:
         MessageBoxNotifier boxes;
         Window window(config(), {}, 1033, &boxes);
         const QString output = m_home.filePath("locked.csv");
-        window.choose(1, output);
+        window.choose(2, output);
         const char* const locked[] = {"lstDataItems",      "cmdBrowse",      "txtOutputPath",
                                       "frameSeperateWith", "frameUseQuotes", "cmbSubscriberType",
                                       "cmdStart"};
@@ -267,20 +202,17 @@ private slots:
                          "to view the error log now",
                          "Brindle: View the CSV file now?",
                          "Brindle: There is no application here to show " + output + "; open it yourself."}));
-        QCOMPARE(fileContents(output), QByteArray("ALIAS\r\njsmith\r\nakim\r\n"));
+        QCOMPARE(fileContents(output), QByteArray("ALIAS,FIRST_NAME\r\njsmith,Jsmith\r\nakim,Akim\r\n"));
     }
 
     // Meanwhile the window goes on taking events, Exit among them, which ends the run at once,
-    // also while a writer holds the directory and the run waits for it. Last: Exit ends every
+    // even while a writer holds the directory and the run waits for it. Last: Exit ends every
     // later event loop, a message box's too, at once.
     void exitStopsTheRunAndLeavesNoOutput_data() {
-        QTest::addColumn<bool>("directoryHeld");
         QTest::addColumn<int>("exitAfterMs");
-        QTest::addRow("before the next subscriber") << false << 0;
-        QTest::addRow("while the directory is held") << true << 1000;
+        QTest::addRow("while the directory is held") << 1000;
     }
     void exitStopsTheRunAndLeavesNoOutput() {
-        QFETCH(bool, directoryHeld);
         QFETCH(int, exitAfterMs);
         const QString output = m_home.filePath("stopped.csv");
         qint64 took = 0;
@@ -294,7 +226,7 @@ private slots:
             writer.setDatabaseName(m_host.filePath("HalvernDirDB.db"));
             QVERIFY(writer.open());
             QSqlQuery lock(writer);
-            if (directoryHeld) QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+            QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
             QTimer::singleShot(exitAfterMs, &window.frm, [&] {
                 startDisabled = !window.find("cmdStart")->isEnabled();
                 QTest::mouseClick(window.find<QPushButton>("cmdExit"), Qt::LeftButton);
@@ -303,7 +235,7 @@ private slots:
             clock.start();
             window.frm.cmdStart_Click();
             took = clock.elapsed();
-            if (directoryHeld) QVERIFY(lock.exec("ROLLBACK"));
+            QVERIFY(lock.exec("ROLLBACK"));
             QVERIFY(window.notifier.messages.isEmpty() && window.notifier.questions.isEmpty());
         }
         QSqlDatabase::removeDatabase("writer");
@@ -340,22 +272,20 @@ private slots:
         QFETCH(int, entry);
         QFETCH(QString, code);
         Window window(config(), packs, userDefault);
-        FrmAbout* about = window.showAbout();
+        auto* about = new FrmAbout(window.strings, window.languages, &window.frm);
+        about->show();
         Menu shown;
         for (QAction* item : about->languageMenu()->actions())
             shown.append({item->text(), item->data().toString()});
         QCOMPARE(shown, menu);
-        QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QString(" 1.0 Build 0"));
         const QString ownFont = languageFontFamily(userDefault);
         for (QWidget* form : {static_cast<QWidget*>(&window.frm), static_cast<QWidget*>(about)}) {
             if (!ownFont.isEmpty()) QCOMPARE(form->findChildren<QLabel*>().first()->font().family(), ownFont);
         }
         auto* list = window.find<QListWidget>("lstDataItems");
         const QString firstName = list->item(1)->text();
-        QVERIFY(window.strings.myLoadResString(19) != packText(code, 19));
         about->mnuLanguageList_Click(entry);
         QCOMPARE(window.find<QPushButton>("cmdExit")->text(), packText(code, 19));
-        QCOMPARE(window.frm.windowTitle(), packText(code, 53));
         QCOMPARE(about->findChild<QPushButton*>("cmdOK")->text(), packText(code, 38));
         QCOMPARE(about->findChild<QLabel*>("lblChangeLanguage")->text(), packText(code, 11));
         QVERIFY(window.find("cmdStart")->font().family() != ownFont);
