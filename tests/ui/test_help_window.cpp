@@ -1,11 +1,8 @@
-// The help window offscreen: which page it opens, and the pages the build puts beside the
-// program.
+// The help window offscreen: which page of its folder it opens.
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextBrowser>
 
-#include "export/catalogue.h"
 #include "localize/localizer.h"
 #include "support/files.h"
 #include "support/screenshots.h"
@@ -13,28 +10,12 @@
 
 using namespace brindle;
 
-namespace {
-
-void writePage(const QTemporaryDir& folder, const QString& name) {
-    QVERIFY(
-        testing::writeFile(folder.filePath(name), QStringLiteral("<p>This is %1.</p>").arg(name).toUtf8()));
-}
-
-QUrl fileIn(const QTemporaryDir& folder, const QString& name) {
-    return QUrl::fromLocalFile(QDir(folder.path()).absoluteFilePath(name));
-}
-
-}  // namespace
-
 class HelpWindowTest : public QObject {
     Q_OBJECT
 
-private:
-    QString m_bin = qEnvironmentVariable("BRINDLE_BIN_DIR");
-
 private slots:
-    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-
+    // Each opening chooses and reads the page anew: the window is first opened in English, then
+    // in the language of the row, then once more after the page it shows has changed.
     void opensThePageOfTheLanguageInUse_data() {
         QTest::addColumn<int>("langId");
         QTest::addColumn<QLocale>("userLocale");
@@ -57,86 +38,30 @@ private slots:
         QFETCH(QStringList, pages);
         QFETCH(QString, expected);
         QTemporaryDir folder;
-        for (const QString& page : pages) writePage(folder, page);
-        QLocale::setDefault(userLocale);
+        for (const QString& page : pages)
+            QVERIFY(testing::writeFile(folder.filePath(page), "<p>This is " + page.toUtf8() + ".</p>"));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         Localizer strings;
-        strings.setCurrentLangId(langId);
-        FrmHelp window(strings, folder.path());
-        window.show();
-        const QString text = window.browserHelp()->toPlainText();
-        if (expected.isEmpty()) {
-            for (const QString& named : {QString("Brindle.htm"), QString("Brindle_DEU.htm"), folder.path()})
-                QVERIFY2(text.contains(named), qPrintable(text));
-            QVERIFY(!text.contains("This is"));
-        } else {
-            QCOMPARE(window.browserHelp()->source(), fileIn(folder, expected));
-            QVERIFY(text.contains("This is " + expected + "."));
-        }
-    }
-
-    void eachOpeningChoosesAndReadsThePageAnew() {
-        QTemporaryDir folder;
-        writePage(folder, "Brindle.htm");
-        writePage(folder, "Brindle_DEU.htm");
-        Localizer strings;
-        strings.setCurrentLangId(1031);
+        strings.setCurrentLangId(1033);
         FrmHelp window(strings, folder.path());
         const auto reopen = [&window] {
             window.close();
             window.show();
             return window.browserHelp()->toPlainText();
         };
-        QVERIFY(reopen().contains("This is Brindle_DEU.htm."));
-        strings.setCurrentLangId(1033);
-        QVERIFY(reopen().contains("This is Brindle.htm."));
-        QVERIFY(testing::writeFile(folder.filePath("Brindle.htm"), "<p>Changed.</p>"));
-        QCOMPARE(reopen(), QString("Changed."));
-        QVERIFY(QFile::remove(folder.filePath("Brindle.htm")));
-        QVERIFY(reopen().contains("is missing"));
-    }
-
-    void eachBuiltPageNamesEveryItemAndLinksOnlyToWhatExists_data() {
-        QTest::addColumn<int>("langId");
-        QTest::addRow("English") << 1033;
-        QTest::addRow("German") << 1031;
-    }
-    void eachBuiltPageNamesEveryItemAndLinksOnlyToWhatExists() {
-        QFETCH(int, langId);
-        if (!QFile::exists(m_bin + "/Brindle_DEU.htm")) QSKIP("the help pages have not been built");
-        QFont font = QApplication::font();  // the program's interface font, for the picture
-        font.setPointSize(8);
-        QApplication::setFont(font);
-        Localizer strings;
+        QCOMPARE(reopen().contains("This is Brindle.htm."), pages.contains("Brindle.htm"));
+        QLocale::setDefault(userLocale);
         strings.setCurrentLangId(langId);
-        FrmHelp window(strings, m_bin);
-        window.resize(760, 640);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        if (langId == 1033) QVERIFY(testing::saveScreenshot(window, "help"));
-        const QTextDocument* document = window.browserHelp()->document();
-        const QString text = document->toPlainText();
-        QVERIFY(!text.contains(QChar::ReplacementCharacter));
-        // The English labels on both pages: the command line knows no others.
-        for (const DataItem& item : dataItems()) {
-            for (const QString& name :
-                 {strings.builtInText(item.labelId), item.columns.first(), item.columns.last()})
-                QVERIFY2(text.contains(name), qPrintable(name));
-        }
-        QStringList anchors, links;
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                anchors << it.fragment().charFormat().anchorNames();
-                links << it.fragment().charFormat().anchorHref();
-            }
-        }
-        links.removeAll(QString());
-        QVERIFY(links.size() > 8);
-        for (const QString& link : links) {
-            if (link.startsWith('#')) {
-                QVERIFY2(anchors.contains(link.mid(1)), qPrintable(link));
-            } else if (!link.startsWith("http")) {
-                QVERIFY2(QFile::exists(QDir(m_bin).filePath(link)), qPrintable(link));
-            }
+        const QString text = reopen();
+        if (expected.isEmpty()) {
+            const bool named = text.contains("Brindle.htm") && text.contains("Brindle_DEU.htm");
+            QVERIFY2(named && text.contains(folder.path()) && !text.contains("This is"), qPrintable(text));
+        } else {
+            if (langId == 1031) QVERIFY(testing::saveScreenshot(window, "help"));
+            QCOMPARE(window.browserHelp()->source(), QUrl::fromLocalFile(folder.filePath(expected)));
+            QVERIFY(text.contains("This is " + expected + "."));
+            QVERIFY(testing::writeFile(folder.filePath(expected), "<p>Changed.</p>"));
+            QCOMPARE(reopen(), QString("Changed."));
         }
     }
 };
