@@ -152,8 +152,7 @@ int runUnattended(const RunConfig& config, const QStringList& arguments, QTextSt
     options.selectedEntries = request->line.selectedEntries(entries);
 
     std::optional<ProgressDisplay> display;
-    if (!request->quiet && ::isatty(STDERR_FILENO))
-        display.emplace(err, static_cast<int>(qMin<qint64>(session.subscriberCount, INT_MAX)));
+    if (!request->quiet && ::isatty(STDERR_FILENO)) display.emplace(err, session.progressMaximum());
     // Caught only from here on: until the run begins, a stop signal simply ends the program.
     stop_signals::install();
     CommandLineObserver observer(display ? &*display : nullptr);

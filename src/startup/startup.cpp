@@ -32,7 +32,7 @@ Result<ExportSummary> Session::runExport(const ExportOptions& options, RunObserv
                                   programName(), hostFiles, installPath};
     environment.notifier = notifier;
     environment.lockFiles = {SingleInstance::lockPath(host.path(), config.homeFolder)};
-    environment.progressMaximum = static_cast<int>(qMin<qint64>(subscriberCount, INT_MAX));
+    environment.progressMaximum = progressMaximum();
     return ExportRun(std::move(environment), options).run(observer);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <climits>
 #include <memory>
 #include <optional>
 
@@ -43,6 +44,9 @@ struct Session {
 
     // Reads the subscriber table again and counts it anew.
     Result<qint64> recountSubscribers();
+
+    // The subscriber count as far as a progress display can count (an int).
+    int progressMaximum() const { return static_cast<int>(qMin<qint64>(subscriberCount, INT_MAX)); }
 };
 
 // Why start-up ended the program. `message` is the text the user is shown (empty for a

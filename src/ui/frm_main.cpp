@@ -99,7 +99,7 @@ bool FrmMain::Form_Load() {
     }
     m_session = std::move(outcome.session);
     m_lblSubscriberCount->setText(QString::number(m_session->subscriberCount));
-    m_progressBar->setRange(0, static_cast<int>(qMin<qint64>(m_session->subscriberCount, INT_MAX)));
+    m_progressBar->setRange(0, m_session->progressMaximum());
     fillDataItems();
     LaunchTestScript(homePageAddress(m_config.toolsSite), QString());
     return true;

@@ -119,7 +119,7 @@ void FrmMain::cmbSubscriberType_Click() {
         return;
     }
     m_progressBar->setValue(0);
-    const int count = static_cast<int>(qMin<qint64>(*recounted, INT_MAX));
+    const int count = m_session->progressMaximum();
     m_lblSubscriberCount->setText(numberWithSignPosition(count));
     m_cmdStart->setEnabled(count > 0);
     if (count > 0) m_progressBar->setMaximum(count);
