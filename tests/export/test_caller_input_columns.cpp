@@ -46,8 +46,6 @@ private slots:
         QTest::newRow("any order") << ColumnCase{menu(reversed), QStringList{"Route to subscriber sign in"} +
                                                                      QStringList(10, "Hang Up") +
                                                                      QStringList{"Skip Greeting"}};
-        QTest::newRow("eleven entries")
-            << ColumnCase{menu(everyKey().mid(0, 11)), emptyFields(12), {kNotAllTwelve}};
         Rows twoFives = everyKey().mid(0, 11);
         twoFives[5] = {"5", 4, QVariant(), QVariant()};
         twoFives.append({"5", 0, QVariant(), QVariant()});
@@ -131,13 +129,7 @@ private slots:
     }
 
     // The window shows each distinct text once a run; the log gets every occurrence.
-    void anIllegalConversationIsShownOnceAndLoggedEachTime_data() {
-        QTest::addColumn<bool>("window");
-        QTest::addRow("window") << true;
-        QTest::addRow("command line") << false;
-    }
     void anIllegalConversationIsShownOnceAndLoggedEachTime() {
-        QFETCH(bool, window);
         HostBuilder host;
         for (const char* alias : {"a", "b", "c"}) {
             Rows entries = everyKey();
@@ -147,13 +139,12 @@ private slots:
             host.subscriber(alias).menuEntries = entries;
         }
         RecordingNotifier boxes;
-        RUN_EXPORT(out, host, {"Caller Input Key Actions"}, {.notifier = window ? &boxes : nullptr});
+        RUN_EXPORT(out, host, {"Caller Input Key Actions"}, {.notifier = &boxes});
         QCOMPARE(out.lines.value(2).mid(1, 3), QStringList(3, "(Error)"));
         QCOMPARE(out.logOf("b"), (QStringList{"(error) " + kIllegal + "Odd", "(error) " + kIllegal + "Odd",
                                               "(error) " + kIllegal + "Stranger"}));
         QCOMPARE(out.log.count(kIllegal), 9);
-        const QStringList shown{kIllegal + "Odd", kIllegal + "Stranger"};
-        QCOMPARE(boxes.messages, window ? shown : QStringList());
+        QCOMPARE(boxes.messages, (QStringList{kIllegal + "Odd", kIllegal + "Stranger"}));
     }
 };
 

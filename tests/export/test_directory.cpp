@@ -36,17 +36,6 @@ private slots:
         QVERIFY(tables.classesOfService().isIndexedOn(u"ObjectID"));
     }
 
-    void missingExtensionViewFailsWithEveryTableClosed() {
-        HostBuilder host;
-        host.subscriber("jsmith");
-        host.withoutView("vw_DTMFAccessID");
-        OPEN_HOST(opened, host, false);
-        const auto tables = opened.tables.OpenDirectoryTables(*opened.connection);
-        QVERIFY(!tables.ok());
-        QVERIFY2(tables.error().message.contains("vw_DTMFAccessID"), qPrintable(tables.error().message));
-        QVERIFY(!opened.tables.isOpen());
-    }
-
     void lookUpBindsIdentifiersWithQuotes_data() {
         QTest::addColumn<QVariant>("wanted");
         QTest::addColumn<int>("rows");
@@ -124,12 +113,8 @@ private slots:
         const QString blocks = "UseDeclareFetch=1;Fetch=10000";
         QTest::addRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h" << true
                                     << "Driver={PostgreSQL Unicode};Server=h;" + blocks;
-        QTest::addRow("any case, ending in ;") << "driver = {postgresql ansi};server=h;" << true
-                                               << "driver = {postgresql ansi};server=h;" + blocks;
         QTest::addRow("its own setting wins") << "Driver={PostgreSQL Unicode};usedeclarefetch=0" << true
                                               << "Driver={PostgreSQL Unicode};usedeclarefetch=0";
-        QTest::addRow("PostgreSQL only in a path") << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db" << true
-                                                   << "Driver={SQLite3};Database=/srv/PostgreSQL/d.db";
         QTest::addRow("one statement a look-up")
             << "Driver={PostgreSQL Unicode};Server=h" << false << "Driver={PostgreSQL Unicode};Server=h";
     }
