@@ -83,13 +83,6 @@ private slots:
         QCOMPARE(fileContents(m_path), content);
     }
 
-    void countsPast32767() {
-        ErrorLog log;
-        QVERIFY(open(log, m_path).ok());
-        for (int i = 0; i < 40000; ++i) log.WriteLogLine(QStringLiteral("(error) x"));
-        QCOMPARE(log.errorCount(), 40000);
-    }
-
     // Whatever is at the log's path that is not a regular file of its own is refused, and
     // nothing it leads to is touched; so is a log that cannot take its banner.
     void reportsAnOpenFailureAndStillCounts_data() {

@@ -7,12 +7,7 @@
 
 #include "timeconv/time_functions.h"
 
-using brindle::FileTime;
-
 namespace {
-
-constexpr FileTime kUnixEpoch = 116444736000000000;  // 1970-01-01 00:00:00
-constexpr FileTime kLastFileTime = std::numeric_limits<FileTime>::max();
 
 QDateTime utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second, ms), Qt::UTC);
@@ -29,73 +24,36 @@ class TimeFunctionsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void turnsDatesIntoFileTimes_data() {
-        QTest::addColumn<QDateTime>("date");
-        QTest::addColumn<FileTime>("fileTime");
-        QTest::addRow("milliseconds are dropped") << utc(1970, 1, 1, 0, 0, 0, 999) << kUnixEpoch;
-        QTest::addRow("the components, whatever the offset")
-            << plusTwoHours() << FileTime(134409566450000000);
-        QTest::addRow("the last second of year 9999")
-            << utc(9999, 12, 31, 23, 59, 59) << FileTime(2650467743990000000);
-        QTest::addRow("a year before the common era") << utc(-44, 3, 15, 12) << FileTime(0);
-        QTest::addRow("a year past the last file time") << utc(100000, 1, 1) << FileTime(0);
-        QTest::addRow("an invalid date-time") << QDateTime() << FileTime(0);
-    }
-    void turnsDatesIntoFileTimes() {
-        QFETCH(QDateTime, date);
-        QFETCH(FileTime, fileTime);
-        QCOMPARE(brindle::DateToFileTime(date), fileTime);
-    }
-
-    void shiftsFileTimesByTheOffset_data() {
-        QTest::addColumn<FileTime>("utc");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<FileTime>("local");
-        QTest::addRow("no time gets no positive offset") << FileTime(0) << 3600 << FileTime(0);
-        QTest::addRow("landing on 1601 exactly") << FileTime(36000000000) << -3600 << FileTime(0);
-        QTest::addRow("landing past the last file time") << kLastFileTime - 5 << 1 << FileTime(0);
-        QTest::addRow("the most negative offset")
-            << FileTime(1) << std::numeric_limits<int>::min() << FileTime(0);
-    }
-    void shiftsFileTimesByTheOffset() {
-        QFETCH(FileTime, utc);
-        QFETCH(int, offset);
-        QFETCH(FileTime, local);
-        QCOMPARE(brindle::ConvertToLocalFileTime(utc, offset), local);
-    }
-
-    void turnsFileTimesIntoDatesToTheSecond_data() {
-        QTest::addColumn<FileTime>("fileTime");
-        QTest::addColumn<QDateTime>("date");
-        QTest::addRow("zero is the first instant of 1601") << FileTime(0) << utc(1601, 1, 1);
-        QTest::addRow("the last file time") << kLastFileTime << utc(60056, 5, 28, 5, 36, 10);
-    }
-    void turnsFileTimesIntoDatesToTheSecond() {
-        QFETCH(FileTime, fileTime);
-        QFETCH(QDateTime, date);
-        const QDateTime result = brindle::FileTimeToDate(fileTime);
-        QCOMPARE(result, date);
-        QCOMPARE(result.timeSpec(), Qt::UTC);
-        // No overflow on the way: the date goes back to the file time it came from.
-        QCOMPARE(brindle::DateToFileTime(result), fileTime - fileTime % 10000000);
-    }
-
+    // Through the file-time format: whatever falls outside it (before 1601, past some 58,000
+    // years on, no time at all) comes out as its first instant, 1601-01-01 00:00:00.
     void convertsStoredUtcTimesToLocalComponents_data() {
         QTest::addColumn<QDateTime>("stored");
         QTest::addColumn<int>("offset");
         QTest::addColumn<QDateTime>("local");
-        QTest::addRow("before 1601 is the first instant of 1601")
-            << utc(1500, 6, 1, 10) << 3600 << utc(1601, 1, 1);
-        QTest::addRow("the first instant of 1601 gets no offset")
-            << utc(1601, 1, 1) << -5 * 3600 << utc(1601, 1, 1);
-        QTest::addRow("shifted before 1601") << utc(1601, 1, 1, 3) << -5 * 3600 << utc(1601, 1, 1);
+        const QDateTime lastFileTime = utc(60056, 5, 28, 5, 36, 10);
+        QTest::addRow("milliseconds are dropped") << utc(1970, 1, 1, 0, 0, 0, 999) << 0 << utc(1970, 1, 1);
+        QTest::addRow("the components, whatever the offset")
+            << plusTwoHours() << 0 << utc(2026, 12, 5, 15, 4, 5);
         QTest::addRow("past year 9999") << utc(9999, 12, 31, 23) << 2 * 3600 << utc(10000, 1, 1, 1);
+        QTest::addRow("the last file time") << lastFileTime << 0 << lastFileTime;
+        QTest::addRow("shifted past the last file time") << lastFileTime << 7200 << utc(1601, 1, 1);
+        QTest::addRow("a year before the common era") << utc(-44, 3, 15, 12) << 0 << utc(1601, 1, 1);
+        QTest::addRow("a year past the last file time") << utc(100000, 1, 1) << 0 << utc(1601, 1, 1);
+        QTest::addRow("an invalid date-time") << QDateTime() << 0 << utc(1601, 1, 1);
+        QTest::addRow("before 1601") << utc(1500, 6, 1, 10) << 3600 << utc(1601, 1, 1);
+        QTest::addRow("the first instant of 1601 gets no offset")
+            << utc(1601, 1, 1) << 3600 << utc(1601, 1, 1);
+        QTest::addRow("shifted before 1601") << utc(1601, 1, 1, 3) << -5 * 3600 << utc(1601, 1, 1);
+        QTest::addRow("the most negative offset")
+            << utc(1601, 1, 1, 0, 0, 1) << std::numeric_limits<int>::min() << utc(1601, 1, 1);
     }
     void convertsStoredUtcTimesToLocalComponents() {
         QFETCH(QDateTime, stored);
         QFETCH(int, offset);
         QFETCH(QDateTime, local);
-        QCOMPARE(brindle::GMTToLocalTime(stored, offset), local);
+        const QDateTime converted = brindle::GMTToLocalTime(stored, offset);
+        QCOMPARE(converted, local);
+        QCOMPARE(converted.timeSpec(), Qt::UTC);
     }
 
     // Daylight saving from 1 January 00:00 to 31 December 25:00 is in force whenever the test
