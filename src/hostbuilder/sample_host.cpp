@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QTimeZone>
 #include <QUuid>
+#include <algorithm>
 #include <memory>
 
 #include "hostbuilder/host_builder.h"
@@ -207,6 +208,81 @@ struct Generator {
             case 35:
                 rows.set("TimeLastCall", QStringLiteral("not a time"));
                 break;
+            case 37:
+                rows.set("Language", 4242).set("ListInDirectory", -1).set("IsVmEnrolled", 7);
+                break;
+            case 39:
+                rows.set("COSObjectID", QStringLiteral("cos-unnamed"));
+                break;
+            case 41:
+                rows.set("MediaSwitchObjectID", QStringLiteral("switch-gone"));
+                rows.callHandler->insert("MaxMsgLen", QVariant());
+                break;
+            case 43:
+                rows.set("MediaSwitchObjectID", QStringLiteral("switch-twice")).set("Language", QVariant());
+                rows.callHandler->insert("ScheduleSetObjectID", QStringLiteral("schedule-gone"));
+                break;
+            case 45:
+                rows.set("MediaSwitchObjectID", QStringLiteral("switch-unnamed"));
+                rows.extensions = {{3, "3003"}, {0, extension}, {1, "3001"}};
+                break;
+            case 47:
+                rows.set("MediaSwitchObjectID", QStringLiteral("SWITCH-BRANCH"));
+                rows.extensions = {{0, extension}, {0, "9" + extension}};
+                break;
+            case 49:
+                rows.extensions = {{QVariant(), extension}, {1, "3001"}};
+                rows.mwiDevices = {{"MWI-1", extension, 0}, {"mwi-1", "777", 1}, {"MWI-2", "502", 1}};
+                break;
+            case 51:
+                rows.extensions = {{0, QVariant()}, {1, QVariant()}, {2, "3002"}};
+                rows.mwiDevices = {{QVariant(), "9", 1}};
+                break;
+            case 53:
+                for (int n = 1; n <= 11; ++n) rows.extensions.append({n, QString::number(n) + extension});
+                break;
+            case 55:
+                // Times as databases give them, an empty one, and one before the first file time.
+                rows.set("TimeLastCall", QStringLiteral("2026-11-30T14:30:00.250")).set("CreationTime", "");
+                rows.credentials = {{4, QVariant(), QStringLiteral("1500-06-01 10:00:00")}};
+                break;
+            case 57:
+                rows.set("TimeLastCall", "").set("CreationTime", QStringLiteral("yesterday"));
+                rows.credentials = {{4, 0, QStringLiteral("30/11/2026")}};
+                rows.set("Volume", 0).set("VoiceName", "");
+                rows.voiceFile.clear();
+                break;
+            case 59:
+                rows.credentials = {{4, 0, QVariant()}, {4, 0, QVariant()}};
+                rows.mailbox = QVariantList{0, -1, qint64(5'000'000'000), 3};
+                break;
+            case 61:
+                // Keys in another order, two for 5 and none for #, and
+                // actions that are no action.
+                std::reverse(rows.menuEntries.begin(), rows.menuEntries.end());
+                rows.menuEntries[0] = {"5", 4, QVariant(), QVariant()};
+                rows.menuEntries[8] = {"3", QVariant(), "SubSignIn", QVariant()};
+                rows.menuEntries[9] = {"2", 40000, "SubSignIn", QVariant()};
+                break;
+            case 63: {
+                // Links that lead nowhere, or to more than one place.
+                const QStringList targets{"AD:dh-none",
+                                          "AD:[dontset]",
+                                          "PHGreeting:[DontSet]",
+                                          "PHGreeting:ch-nullprimary",
+                                          "PHGreeting:ch-nameless",
+                                          "PHGreeting:ch-gone",
+                                          "PHTransfer:ch-twice",
+                                          "PHTransfer:x' OR '1'='1",
+                                          "CHInterview:ih-none",
+                                          "subsignin:"};
+                for (int key = 0; key < targets.size(); ++key) {
+                    const QStringList parts = targets[key].split(u':');
+                    rows.menuEntries[key] = {kKeys[key], 2, parts[0],
+                                             parts[1].isEmpty() ? QVariant() : parts[1]};
+                }
+                break;
+            }
             default:
                 break;
         }
@@ -222,6 +298,16 @@ void generateSample(HostBuilder& host, int subscribers, quint32 seed) {
     host.addRow("vw_ScheduleSet", {{"ObjectID", "schedule-allhours"}, {"DisplayName", "All Hours"}});
     host.addRow("vw_ScheduleSet", {{"ObjectID", "schedule-support"}, {"DisplayName", "Support desk"}});
     host.addRow("vw_MediaSwitch", {{"ObjectID", "switch-branch"}, {"DisplayName", "Branch office PBX"}});
+    host.addRow("vw_MediaSwitch", {{"ObjectID", "switch-twice"}, {"DisplayName", "A"}});
+    host.addRow("vw_MediaSwitch", {{"ObjectID", "switch-twice"}, {"DisplayName", "B"}});
+    host.addRow("vw_MediaSwitch", {{"ObjectID", "switch-unnamed"}});
+    host.addRow("vw_COS", {{"ObjectID", "cos-unnamed"}});
+    host.addRow("vw_CallHandler", {{"ObjectID", "ch-nullprimary"}, {"DisplayName", "Front desk"}});
+    host.addRow("vw_CallHandler", {{"ObjectID", "ch-nameless"}, {"IsPrimary", 0}});
+    host.addRow("vw_CallHandler",
+                {{"ObjectID", "ch-gone"}, {"IsPrimary", 1}, {"Recipient_SubscriberObjectID", "nobody"}});
+    host.addRow("vw_CallHandler", {{"ObjectID", "ch-twice"}, {"DisplayName", "One"}});
+    host.addRow("vw_CallHandler", {{"ObjectID", "ch-twice"}, {"DisplayName", "Two"}});
     host.addRow("vw_DirectoryHandler",
                 {{"ObjectID", "dh-company"}, {"DisplayName", "Operators"}, {"DTMFAccessID", "411"}});
     host.addRow("vw_DirectoryHandler",
