@@ -150,6 +150,11 @@ struct Generator {
         handlers << handler;
     }
 
+    void recorded(SubscriberRows& rows) const {
+        rows.voiceFile = QStringLiteral("awkward_%1.wav").arg(index);
+        rows.set("VoiceName", rows.voiceFile);
+    }
+
     // A few subscribers that every export must survive. Nothing here draws from the generator, so a
     // new case leaves every other subscriber as it was.
     void makeAwkward(SubscriberRows& rows) {
@@ -283,6 +288,20 @@ struct Generator {
                 }
                 break;
             }
+            // Copy names that would leave the output folder, with control characters, and empty.
+            case 67:
+                rows.set("Alias", QStringLiteral("../x")).set("DTMFAccessID", QStringLiteral("../../1"));
+                recorded(rows);
+                break;
+            case 69:
+                rows.set("Alias", QStringLiteral("a\tb\x01\x7f"))
+                    .set("DTMFAccessID", QStringLiteral("C:\\1"));
+                recorded(rows);
+                break;
+            case 71:
+                rows.set("Alias", "").set("DTMFAccessID", "");
+                recorded(rows);
+                break;
             default:
                 break;
         }

@@ -1,7 +1,6 @@
 // The real program run once from start to end: what it answers, writes and refuses. A refusal
 // ends with status 1 and a message, never with a signal or a wait.
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -110,9 +109,6 @@ private slots:
         row("HOME empty", to, "HOME is not set");
         row("no database", to, "Could not open database.");
         row("server never answers", to, "Could not open database.");
-        row("registry.reg as a named pipe", to,
-            "Registry file %3/registry.reg is a named pipe, not a regular file.");
-        row("status as a named pipe", to, "Host status file %3/status is a named pipe, not a regular file.");
         row("window without a display", {}, "no display to show the window on; /f:PATH exports");
         row("output is the error log", {"Alias", "/f:%2"}, "is the error log", "yesterday's log\r\n");
         row("log path is a folder", to, "%2");
@@ -137,11 +133,6 @@ private slots:
         HostBuilder builder;
         builder.subscriber("jsmith");
         if (change == "no database") host = writeHost(builder.withoutDirectoryDatabase(), own.path());
-        if (change.endsWith("named pipe")) {
-            host = writeHost(builder, own.path());
-            const QString pipe = host + "/" + change.section(' ', 0, 0);
-            QVERIFY(QFile::remove(pipe) && ::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
-        }
         if (change == "out of memory") {
 #ifdef __SANITIZE_ADDRESS__
             QSKIP("the address sanitizer reserves more address space than any limit leaves");

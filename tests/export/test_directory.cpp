@@ -36,28 +36,6 @@ private slots:
         QVERIFY(tables.classesOfService().isIndexedOn(u"ObjectID"));
     }
 
-    void lookUpBindsIdentifiersWithQuotes_data() {
-        QTest::addColumn<QVariant>("wanted");
-        QTest::addColumn<int>("rows");
-        QTest::addRow("quote in the id") << QVariant("o'brien-id") << 2;
-        QTest::addRow("text that would rewrite a joined statement") << QVariant("x' OR '1'='1") << 0;
-        QTest::addRow("Null") << QVariant() << 0;
-    }
-    void lookUpBindsIdentifiersWithQuotes() {
-        QFETCH(QVariant, wanted);
-        QFETCH(int, rows);
-        HostBuilder host;
-        host.subscriber("o'brien").set("ObjectID", "o'brien-id").alternateExtensions({"2001"});
-        host.subscriber("plain").set("ObjectID", "plain-id");
-        OPEN_HOST(opened, host, false);
-        const auto lookup = makeDirectoryLookup(*opened.connection, opened.tables, readerUnderTest());
-        for (int repeat = 0; repeat < 2; ++repeat) {  // a statement or a view read once is used again
-            const auto found = lookup->rows(views::kExtensionsOfSubscriber, wanted);
-            QVERIFY2(found.ok(), found.ok() ? "" : qPrintable(found.error().message));
-            QCOMPARE(found->RecordCount(), rows);
-        }
-    }
-
     // The run's searches of a cached table: forward from the current row, ids without regard
     // to ASCII letter case and whole numbers by value, with an index or without.
     void findsRowsWithAndWithoutIndex_data() {

@@ -36,44 +36,28 @@ private slots:
         QFile::link(m_files.filePath("secret"), m_files.filePath("Streams/HalvernDirDb/link.wav"));
         QFile::link(m_files.path(), m_files.filePath("Streams/HalvernDirDb/linked"));
     }
-    // The voice name is found where it says; names from the directory are cleaned so that no
-    // copy leaves the output folder.
-    void copiesTheVoiceNameUnderACleanName_data() {
-        QTest::addColumn<QString>("voiceName");  // "-" for a file of the fixture host
-        QTest::addColumn<QVariant>("alias");
-        QTest::addColumn<QVariant>("extension");
+    // The voice name is found where it says, as an absolute path or one in the stream store.
+    void copiesTheVoiceNameFromWhereItSays_data() {
+        QTest::addColumn<QString>("voiceName");
         QTest::addColumn<QStringList>("expected");
         const QStringList plain{"jsmith_VOICE_NAME.WAV", "1000.WAV"};
-        QTest::addRow("absolute path")
-            << m_files.filePath("elsewhere/x.wav") << QVariant("jsmith") << QVariant("1000") << plain;
-        QTest::addRow("relative, with backslashes")
-            << "sub\\y.wav" << QVariant("jsmith") << QVariant("1000") << plain;
-        QTest::addRow("drive form that is not here")
-            << "C:\\voice\\x.wav" << QVariant("jsmith") << QVariant("1000") << emptyFields(2);
-        QTest::addRow("parent in the alias") << "-" << QVariant("../x") << QVariant("../../1")
-                                             << QStringList{".._x_VOICE_NAME.WAV", ".._.._1.WAV"};
-        QTest::addRow("control characters, DEL, a backslash")
-            << "-" << QVariant(QString("a\tb\x01\x7f")) << QVariant("C:\\1\n")
-            << QStringList{"a_b___VOICE_NAME.WAV", "C:_1_.WAV"};
-        QTest::addRow("empty names copy nothing") << "-" << QVariant("") << QVariant("") << emptyFields(2);
+        QTest::addRow("absolute path") << m_files.filePath("elsewhere/x.wav") << plain;
+        QTest::addRow("relative, with backslashes") << "sub\\y.wav" << plain;
+        QTest::addRow("drive form that is not here") << "C:\\voice\\x.wav" << emptyFields(2);
     }
-    void copiesTheVoiceNameUnderACleanName() {
+    void copiesTheVoiceNameFromWhereItSays() {
         QFETCH(QString, voiceName);
-        QFETCH(QVariant, alias);
-        QFETCH(QVariant, extension);
         QFETCH(QStringList, expected);
         HostBuilder host;
-        auto& rows = host.subscriber("jsmith").set("Alias", alias).set("DTMFAccessID", extension);
-        rows.set("VoiceName", voiceName == "-" ? "v.wav" : voiceName).voiceFile =
-            voiceName == "-" ? "v.wav" : "";
-        RUN_EXPORT(out, host, kBothItems, voiceName == "-" ? ExportSetup{} : installedHere());
+        host.subscriber("jsmith").set("VoiceName", voiceName);
+        RUN_EXPORT(out, host, kBothItems, installedHere());
         QCOMPARE(out.lines.value(0), expected);
         QStringList copied = expected;
         copied.removeAll(QString());
         copied.sort();
         QCOMPARE(out.copies.keys(), copied);
         QCOMPARE(out.strays, QStringList());
-        QCOMPARE(out.logOf(alias.toString()), QStringList());
+        QCOMPARE(out.logOf("jsmith"), QStringList());
     }
 
     // The run may read what its user cannot; its copies land where others may read them.

@@ -57,15 +57,6 @@ private slots:
         QVERIFY2(written.ok(), written.ok() ? "" : qPrintable(written.error().message));
     }
 
-    void bindsLookUpValuesOverOdbc() {
-        auto connection = DirectoryConnection::openOdbc(m_connectionString);
-        QVERIFY(connection.ok());
-        QueryLookup lookup(**connection);
-        QCOMPARE(lookup.rows(views::kExtensionsOfSubscriber, QStringLiteral("o'brien-id"))->RecordCount(), 1);
-        QCOMPARE(lookup.rows(views::kExtensionsOfSubscriber, QStringLiteral("x' OR '1'='1"))->RecordCount(),
-                 0);
-    }
-
     // The server says what it is; the connection string's text may say anything.
     void joinsTheMessageStoreOverOdbc_data() {
         QTest::addColumn<bool>("perStatement");

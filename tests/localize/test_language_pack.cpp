@@ -1,14 +1,9 @@
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
-#include <chrono>
-#include <future>
-#include <thread>
 
 #include "localize/language_pack.h"
 #include "localize/language_pack_writer.h"
@@ -97,16 +92,6 @@ quint32 u32At(const QByteArray& bytes, qsizetype at) {
 std::pair<qsizetype, qsizetype> outerBlanks(const QString& text) {
     const qsizetype before = text.size() - QString(text).remove(QRegularExpression("^ +")).size();
     return {before, text.size() - QString(text).remove(QRegularExpression(" +$")).size()};
-}
-
-// Loads on a thread of its own, so that a load that blocks fails the test instead of hanging
-// it; nothing when it has not returned within five seconds.
-std::optional<bool> loadsInTime(const QString& path) {
-    auto loaded = std::make_shared<std::promise<bool>>();
-    std::future<bool> result = loaded->get_future();
-    std::thread([loaded, path] { loaded->set_value(loadLanguagePack(path) != nullptr); }).detach();
-    if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) return std::nullopt;
-    return result.get();
 }
 
 }  // namespace
@@ -221,31 +206,15 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("out.dll")));
     }
 
-    void packCommandRefusesATableThatIsNoRegularFileAtOnce_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("refusal");
-        QTest::newRow("a named pipe") << QString("fifo") << "table.txt is a named pipe, not a regular file";
-        QTest::newRow("/dev/zero") << QString("/dev/zero")
-                                   << "/dev/zero is a character device, not a regular file";
-        QTest::newRow("a table over 64 MiB")
-            << QString("large") << "table.txt is larger than 64 MiB (67108865 bytes)";
-    }
-    void packCommandRefusesATableThatIsNoRegularFileAtOnce() {
-        QFETCH(QString, kind);
-        QFETCH(QString, refusal);
+    // Sparse: only the size counts. The other kinds of file are refused by the one reader all
+    // host and pack files go through.
+    void packCommandRefusesATableOver64MiBAtOnce() {
         QTemporaryDir dir;
-        QString table = dir.filePath("table.txt");
-        if (kind == "fifo") QCOMPARE(::mkfifo(QFile::encodeName(table).constData(), 0600), 0);
-        if (kind == "large") {
-            QFile file(table);
-            // Sparse: only the size counts.
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(64 * 1024 * 1024 + 1));
-        }
-        if (kind.startsWith('/')) table = kind;
-
-        const ProcessOutcome ran = pack({"make", table, dir.filePath("out.dll")}, 10000);
+        QFile table(dir.filePath("table.txt"));
+        QVERIFY(table.open(QIODevice::WriteOnly) && table.resize(64 * 1024 * 1024 + 1));
+        const ProcessOutcome ran = pack({"make", table.fileName(), dir.filePath("out.dll")}, 10000);
         QCOMPARE(ran.exitCode, 1);
-        QVERIFY2(ran.err.contains(refusal), qPrintable(ran.err));
+        QVERIFY2(ran.err.contains("table.txt is larger than 64 MiB (67108865 bytes)"), qPrintable(ran.err));
         QVERIFY(!QFile::exists(dir.filePath("out.dll")));
     }
 
@@ -295,9 +264,6 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("isPack");
         QTest::newRow("a missing file") << "missing" << QByteArray() << false;
-        QTest::newRow("a folder") << "folder" << QByteArray() << false;
-        QTest::newRow("a named pipe") << "fifo" << QByteArray() << false;
-        QTest::newRow("/dev/zero, which never ends") << "/dev/zero" << QByteArray() << false;
         QTest::newRow("a DOS header alone") << QString("file") << "MZ" + QByteArray(62, '\0') << false;
         QTest::newRow("a pack grown to 16 MiB") << "16 MiB" << helloImage() << true;
         QTest::newRow("a pack grown past 16 MiB") << "16 MiB and a byte" << helloImage() << false;
@@ -307,17 +273,11 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, isPack);
         QTemporaryDir dir;
-        QString path = dir.filePath("Brindle_DEU.dll");
-        if (kind == "file" || kind.startsWith("16 MiB")) QVERIFY(writeFile(path, content));
+        const QString path = dir.filePath("Brindle_DEU.dll");
+        if (kind != "missing") QVERIFY(writeFile(path, content));
         if (kind.startsWith("16 MiB"))
             QVERIFY(QFile::resize(path, 16 * 1024 * 1024 + (kind.endsWith("byte") ? 1 : 0)));
-        if (kind == "folder") QVERIFY(QDir(dir.path()).mkdir("Brindle_DEU.dll"));
-        if (kind == "fifo") QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        if (kind.startsWith('/')) path = kind;
-
-        const std::optional<bool> loaded = loadsInTime(path);
-        QVERIFY2(loaded, "the load did not return within five seconds");
-        QCOMPARE(*loaded, isPack);
+        QCOMPARE(loadLanguagePack(path) != nullptr, isPack);
     }
 
     void shippedPacksHoldEveryBuiltInText_data() {
