@@ -302,6 +302,17 @@ struct Generator {
                 rows.set("Alias", "").set("DTMFAccessID", "");
                 recorded(rows);
                 break;
+            // Skipped: a class of service that is not there, or none; a call handler that is not
+            // there, of a subscriber without an alias.
+            case 75:
+                rows.set("COSObjectID", QStringLiteral("no-such-cos"));
+                break;
+            case 77:
+                rows.set("COSObjectID", QVariant());
+                break;
+            case 79:
+                rows.set("Alias", QVariant()).withoutCallHandler();
+                break;
             default:
                 break;
         }

@@ -93,27 +93,6 @@ private slots:
         QCOMPARE(fileContents(fixture.path("out.csv")), file);
     }
 
-    // A Null reference finds no row: the subscriber is skipped, never given another's row.
-    void skipsSubscribersWithoutCallHandlerOrClassOfService() {
-        HostBuilder host = hostOf({"first"});
-        host.subscriber("nocos").set("COSObjectID", "no-such-cos");
-        host.subscriber("nullcos").set("COSObjectID", QVariant());
-        host.subscriber("last");
-        host.subscriber("x").set("Alias", QVariant()).withoutCallHandler();
-        ExportFixture fixture(host);
-        const auto summary = fixture.run({"Alias"});
-        QVERIFY(summary.ok());
-        QCOMPARE(fileContents(fixture.path("out.csv")), QByteArray("ALIAS\r\nfirst\r\nlast\r\n"));
-        QCOMPARE(summary->subscribersWritten, 2);
-        QCOMPARE(summary->errorCount, 3);
-        const QByteArray noCos = "(error) can't find COS reference for mail user.  Skipping user.\r\n";
-        const QByteArray log = fileContents(fixture.path("errors.log"));
-        QVERIFY(log.contains("\r\nAlias=nocos\r\n" + noCos + "\r\nAlias=nullcos\r\n" + noCos));
-        QVERIFY(
-            log.endsWith("\r\nAlias=\r\n(error) can't find primary call handler reference for this "
-                         "subscriber.  Skipping user.\r\n"));
-    }
-
     void progressNeverPassesItsMaximum() {
         HostBuilder host = hostOf({"a", "b", "c", "d"});
         host.subscribers()[1].withoutCallHandler();

@@ -23,18 +23,13 @@ QString error(const char* description, int number, const char* source) {
         .arg(number);
 }
 
-// `field` names the subscriber's column, or "ch." one of its call handler, or "cos." one of its
-// class of service.
+// `field` names the subscriber's column, or "ch." one of its call handler.
 auto set(const QString& field, const QVariant& value) {
-    return [=](SubscriberRows& s, HostBuilder& host) {
-        if (field.startsWith("ch.")) {
+    return [=](SubscriberRows& s, HostBuilder&) {
+        if (field.startsWith("ch."))
             s.callHandler->insert(field.mid(3), value);
-        } else if (field.startsWith("cos.")) {
-            host.addRow("vw_COS", {{"ObjectID", "cos-own"}, {field.mid(4), value}});
-            s.set("COSObjectID", "cos-own");
-        } else {
+        else
             s.set(field, value);
-        }
     };
 }
 
