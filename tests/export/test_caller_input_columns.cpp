@@ -52,44 +52,20 @@ private slots:
     }
     void writesTheTwelveKeysInOrder() { checkColumnCase({"Caller Input Key Actions"}); }
 
-    // Key 1's entry against a directory of handlers; `shown` is what the window is told.
-    void describesTheAction_data() {
-        QTest::addColumn<QString>("conversation");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("failingView");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char* tag, const QString& conversation, const QString& target,
-                            const QString& expected, const QString& shown = QString(),
-                            const QString& failingView = QString()) {
-            QTest::addRow("%s", tag) << conversation << target << failingView << expected << shown;
-        };
-        row("case matters", "subsignin", "", "(Error)", kIllegal + "subsignin");
-        row("look-up fails", "PHTransfer", "ch-operator", "Invalid Link!",
-            "(error):208 (Invalid object name 'vw_CallHandler'.) in procedure strConstructActionString of "
-            "Form frmMain",
-            "vw_CallHandler");
-    }
-    void describesTheAction() {
-        QFETCH(QString, conversation);
-        QFETCH(QString, target);
-        QFETCH(QString, failingView);
-        QFETCH(QString, expected);
-        QFETCH(QString, shown);
+    // A failed look-up of the handler a key leads to is shown to the window's user and logged.
+    void aFailedHandlerLookUpIsShownAndLogged() {
         HostBuilder host;
-        auto& rows = host.subscriber("jsmith");
-        rows.menuEntries = everyKey();
-        rows.menuEntries[1] = {"1", 2, conversation, target};
-        host.addRow("vw_CallHandler",
-                    {{"ObjectID", "ch-operator"}, {"IsPrimary", 0}, {"DisplayName", "Operator"}});
+        host.subscriber("jsmith").menuEntries = everyKey();
+        host.subscribers()[0].menuEntries[1] = {"1", 2, "PHTransfer", "ch-operator"};
         RecordingNotifier window;
         RUN_EXPORT(out, host, {"Caller Input Key Actions"},
-                   {.failingView = failingView, .notifier = &window});
-        QCOMPARE(out.lines.value(0).value(1), expected);
-        QCOMPARE(window.messages, (shown.isEmpty() ? QStringList() : QStringList{shown}));
-        // What the window is told is logged too, marked as an error once.
-        const QString logged = shown.startsWith("(error)") ? shown : "(error) " + shown;
-        QCOMPARE(out.logOf("jsmith"), shown.isEmpty() ? QStringList() : QStringList{logged});
+                   {.failingView = "vw_CallHandler", .notifier = &window});
+        QCOMPARE(out.lines.value(0).value(1), "Invalid Link!");
+        const QString shown =
+            "(error):208 (Invalid object name 'vw_CallHandler'.) in procedure "
+            "strConstructActionString of Form frmMain";
+        QCOMPARE(window.messages, QStringList{shown});
+        QCOMPARE(out.logOf("jsmith"), QStringList{shown});
     }
 
     // The window shows each distinct text once a run; the log gets every occurrence.
