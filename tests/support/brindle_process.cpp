@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <QDir>
 #include <QFile>
 
 namespace brindle::testing {
@@ -31,7 +32,11 @@ ProcessOutcome runProcess(const QString& program, const QStringList& arguments,
                           const QProcessEnvironment& environment, const std::function<void()>& childSetup,
                           int timeoutMs) {
     QProcess process;
-    process.setProcessEnvironment(environment);
+    QProcessEnvironment childEnvironment = environment;
+    // A child under a resource limit may write its coverage data (in a coverage build) cut
+    // short, which would spoil every later run's: it writes them apart, to be thrown away.
+    if (childSetup) childEnvironment.insert("GCOV_PREFIX", QDir::tempPath() + "/brindle-limited-run");
+    process.setProcessEnvironment(childEnvironment);
     if (childSetup) process.setChildProcessModifier(childSetup);
     process.start(program, arguments);
     if (!process.waitForFinished(timeoutMs)) process.kill();

@@ -40,7 +40,6 @@ private slots:
         QTest::addRow("a year before the common era") << utc(-44, 3, 15, 12) << 0 << utc(1601, 1, 1);
         QTest::addRow("a year past the last file time") << utc(100000, 1, 1) << 0 << utc(1601, 1, 1);
         QTest::addRow("an invalid date-time") << QDateTime() << 0 << utc(1601, 1, 1);
-        QTest::addRow("before 1601") << utc(1500, 6, 1, 10) << 3600 << utc(1601, 1, 1);
         QTest::addRow("the first instant of 1601 gets no offset")
             << utc(1601, 1, 1) << 3600 << utc(1601, 1, 1);
         QTest::addRow("shifted before 1601") << utc(1601, 1, 1, 3) << -5 * 3600 << utc(1601, 1, 1);
@@ -75,7 +74,6 @@ private slots:
         QTest::addColumn<QString>("text");
         const QDateTime afternoon = utc(2026, 12, 5, 15, 4, 5);
         QTest::addRow("C exact midnight drops the time") << "C" << utc(2026, 12, 5) << "12/5/2026";
-        QTest::addRow("C first instant of 1601") << "C" << utc(1601, 1, 1) << "1/1/1601";
         QTest::addRow("C no date") << "C" << QDateTime() << "";
         QTest::addRow("German at midnight") << "de_DE" << utc(2026, 12, 5) << "05.12.2026";
         QTest::addRow("British, year already four digits") << "en_GB" << afternoon << "05/12/2026 15:04:05";
@@ -97,10 +95,7 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QDateTime>("time");  // invalid: not a time
         const QDateTime afternoon = utc(2026, 12, 5, 15, 4, 5);
-        QTest::addRow("text with a T") << QVariant("2026-12-05T15:04:05") << afternoon;
         QTest::addRow("a date alone is midnight") << QVariant("2026-12-05") << utc(2026, 12, 5);
-        QTest::addRow("fractional seconds dropped") << QVariant("2026-12-05 15:04:05.123") << afternoon;
-        QTest::addRow("a year before 1601") << QVariant("1500-06-01 10:00:00") << utc(1500, 6, 1, 10);
         QTest::addRow("a date value is midnight") << QVariant(QDate(2026, 12, 5)) << utc(2026, 12, 5);
         QTest::addRow("an offset date-time's components") << QVariant(plusTwoHours()) << afternoon;
         QTest::addRow("a Null date-time") << QVariant(QMetaType::fromType<QDateTime>()) << QDateTime();
