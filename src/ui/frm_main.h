@@ -95,8 +95,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void fillTheScreenHeight();
     void buildControls();
     void buildMenus();
     void fillDataItems();
@@ -115,6 +117,8 @@ private:
     std::unique_ptr<Session> m_session;
     bool m_running = false;
     bool m_exitRequested = false;
+    bool m_shownBefore = false;
+    bool m_leavingMaximized = false;
     QString m_stopReason;
     int m_exitCode = 0;
 

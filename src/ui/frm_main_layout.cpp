@@ -31,8 +31,6 @@ void FrmMain::buildControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
     setCentralWidget(client);
-    // The designed height: 8085 twips with the title bar, the menu and the borders.
-    resize(twipsToPixels(5280), twipsToPixels(8085 - 705) + menuBar()->sizeHint().height());
 
     m_frameWriteDataTo = place<QGroupBox>(client, "frameWriteDataTo", twipRect(60, 120, 5055, 735));
     m_txtOutputPath = place<QLineEdit>(m_frameWriteDataTo, "txtOutputPath", twipRect(60, 360, 3795, 285));

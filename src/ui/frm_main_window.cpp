@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -36,6 +37,7 @@ namespace {
 constexpr int kWindowWidth = 5280;
 constexpr int kMinimumHeight = 6525;
 constexpr int kNonClientHeight = 705;
+constexpr int kOpeningHeight = 8085;
 
 constexpr int twipsOf(int pixels) {
     return pixels * 15;
@@ -80,6 +82,9 @@ void FrmMain::Form_Resize() {
     m_frameListBox->resize(m_frameListBox->width(), twipsToPixels(listHeight));
     m_lstDataItems->resize(m_lstDataItems->width(), twipsToPixels(listHeight - 405));
     m_frameProgress->move(m_frameProgress->x(), m_frameListBox->geometry().bottom() + 1 + twipsToPixels(105));
+    // The bar's designed top lies on its frame's border where the frame's title is taller than
+    // the designed one's.
+    m_progressBar->move(m_progressBar->x(), qMax(twipsToPixels(240), m_frameProgress->contentsRect().top()));
     const int buttonsTop = twipsToPixels(height - 1200);
     m_cmdStart->move(m_cmdStart->x(), buttonsTop);
     m_cmdExit->move(m_cmdExit->x(), buttonsTop);
@@ -91,19 +96,39 @@ void FrmMain::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+void FrmMain::showEvent(QShowEvent* event) {
+    // The designed height counts the menu bar, whose height is known only once it has its
+    // captions and the window is laid out.
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        layout()->activate();
+        resize(twipsToPixels(kWindowWidth),
+               twipsToPixels(kOpeningHeight - kNonClientHeight) + menuBar()->height());
+    }
+    QMainWindow::showEvent(event);
+}
+
 void FrmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !isMaximized()) return;
-    // A window of one width is never maximized: it goes to the top left, as tall as the screen.
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
-    QMetaObject::invokeMethod(
-        this,
-        [this, screen] {
-            showNormal();
-            move(screen.topLeft());
-            resize(width(), screen.height());
-        },
-        Qt::QueuedConnection);
+    if (event->type() != QEvent::WindowStateChange) return;
+    // A window of one width is never maximized: it goes to the top left, as tall as the screen
+    // with its title bar. A window manager restores the old place when the window leaves the
+    // maximized state, so the new one is set only after that.
+    if (isMaximized()) {
+        m_leavingMaximized = true;
+        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
+    } else if (m_leavingMaximized && !isMinimized()) {
+        m_leavingMaximized = false;
+        QMetaObject::invokeMethod(this, &FrmMain::fillTheScreenHeight, Qt::QueuedConnection);
+    }
+}
+
+void FrmMain::fillTheScreenHeight() {
+    if (!screen()) return;
+    const QRect available = screen()->availableGeometry();
+    const int frameHeight = frameGeometry().height() - height();
+    move(available.topLeft());
+    resize(width(), available.height() - frameHeight);
 }
 
 void FrmMain::cmbSubscriberType_Click() {

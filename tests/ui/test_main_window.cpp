@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -125,6 +126,41 @@ private slots:
         QCOMPARE(window.find("cmdStart")->isEnabled(), !empty);
         QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), m_home.filePath("Brindle.CSV"));
         QVERIFY(window.notifier.messages.isEmpty());
+    }
+
+    // The designed measures count the menu bar from the first showing on; maximized, the window
+    // stays one width and goes to the screen's top left, as tall as the screen, frame included.
+    void keepsItsShapeOnTheScreen_data() {
+        QTest::addColumn<bool>("maximize");
+        QTest::addRow("as it starts") << false;
+        QTest::addRow("maximized from elsewhere") << true;
+    }
+    void keepsItsShapeOnTheScreen() {
+        QFETCH(bool, maximize);
+        Window window(config());
+        window.frm.move(300, 200);
+        window.frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
+        auto* list = window.find("lstDataItems");
+        QCOMPARE(list->height(), 154);
+        const int openingHeight = window.frm.height();
+        if (maximize) {
+            window.frm.showMaximized();
+            const QRect screen = window.frm.screen()->availableGeometry();
+            QTRY_COMPARE(window.frm.frameGeometry().topLeft(), screen.topLeft());
+            QTRY_COMPARE(window.frm.frameGeometry().height(), screen.height());
+            QVERIFY(!window.frm.isMaximized());
+            QVERIFY(qAbs(list->height() - 154 - (window.frm.height() - openingHeight)) <= 1);
+        }
+        QCOMPARE(window.frm.width(), 352);
+        const QWidget* exit = window.find("cmdExit");
+        QVERIFY(window.frm.rect().contains(QRect(exit->mapTo(&window.frm, QPoint()), exit->size())));
+        for (const QGroupBox* frame : window.frm.findChildren<QGroupBox*>()) {
+            if (frame->isVisible())
+                for (const QWidget* control : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    QVERIFY2(frame->contentsRect().contains(control->geometry()),
+                             qPrintable(control->objectName()));
+        }
     }
 
     // Browse takes a chosen name only when it can be written, found out without harm; Start
