@@ -12,7 +12,7 @@ class StderrNotifier final : public Notifier {
 public:
     explicit StderrNotifier(QTextStream& err) : m_err(err) {}
     void inform(const QString& text) override { m_err << "brindle: " << text << Qt::endl; }
-    bool confirm(const QString&, Answers) override { return false; }
+    bool confirm(const QString&, Answers, const QString&) override { return false; }
 
 private:
     QTextStream& m_err;

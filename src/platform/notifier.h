@@ -16,8 +16,8 @@ public:
 
     enum class Answers { OkCancel, YesNo };
 
-    // A question. True means OK or Yes.
-    virtual bool confirm(const QString& text, Answers answers) = 0;
+    // A question. True means OK or Yes. Without a title it is asked under the program's name.
+    virtual bool confirm(const QString& text, Answers answers, const QString& title = {}) = 0;
 };
 
 }  // namespace brindle

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLocale>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTextBrowser>
 #include <QUrl>
@@ -96,8 +98,39 @@ void FrmHelp::Form_Resize() {
 
 void FrmHelp::showEvent(QShowEvent* event) {
     // A window restored from an icon is not a new opening.
-    if (!event->spontaneous()) Form_Load();
+    if (!event->spontaneous()) {
+        Form_Load();
+        placeOverOwner();
+    }
     QWidget::showEvent(event);
+}
+
+void FrmHelp::placeOverOwner() {
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen* screen = owner ? owner->screen() : this->screen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    // This window gets the frame its owner has; before it is shown its own is not known.
+    const QMargins frame = owner ? QMargins(owner->geometry().left() - owner->frameGeometry().left(),
+                                            owner->geometry().top() - owner->frameGeometry().top(),
+                                            owner->frameGeometry().right() - owner->geometry().right(),
+                                            owner->frameGeometry().bottom() - owner->geometry().bottom())
+                                 : QMargins();
+    QRect outer = QRect(QPoint(), size()).marginsAdded(frame);
+    outer.setSize(outer.size().boundedTo(available.size()));
+    outer.moveCenter(owner ? owner->frameGeometry().center() : available.center());
+    outer.moveLeft(qBound(available.left(), outer.left(), available.right() + 1 - outer.width()));
+    outer.moveTop(qBound(available.top(), outer.top(), available.bottom() + 1 - outer.height()));
+    setGeometry(outer.marginsRemoved(frame));
+}
+
+void FrmHelp::keyPressEvent(QKeyEvent* event) {
+    // Esc closes it, as it closes a dialog, also where no window manager gives it a close button.
+    if (event->matches(QKeySequence::Cancel)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void FrmHelp::resizeEvent(QResizeEvent* event) {

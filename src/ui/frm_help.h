@@ -13,7 +13,7 @@ class Localizer;
 // page's own links (external ones open in the desktop's browser). The page is chosen each
 // time the window is opened: "Brindle_<CODE>.htm" for the language in use when the folder
 // holds it, else "Brindle.htm". Created once and then shown, raised and closed as often as
-// the user likes.
+// the user likes; Esc closes it.
 class FrmHelp : public QWidget {
     Q_OBJECT
 
@@ -28,10 +28,13 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load();
     void Form_Resize();
+    // Over the main window and inside its screen, the frame included.
+    void placeOverOwner();
     void showMissingPage(const QString& translated, const QString& page);
 
     const Localizer& m_strings;

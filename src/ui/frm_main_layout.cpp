@@ -11,6 +11,7 @@
 #include <QRadioButton>
 
 #include "ui/frm_main.h"
+#include "ui/idle_progress_bar.h"
 #include "ui/twips.h"
 
 namespace brindle {
@@ -60,7 +61,7 @@ void FrmMain::buildControls() {
     m_lstDataItems->setSortingEnabled(false);
 
     m_frameProgress = place<QGroupBox>(client, "frameProgress", twipRect(60, 5760, 5115, 615));
-    m_progressBar = place<QProgressBar>(m_frameProgress, "ProgressBar", twipRect(60, 240, 4995, 255));
+    m_progressBar = place<IdleProgressBar>(m_frameProgress, "ProgressBar", twipRect(60, 240, 4995, 255));
     m_progressBar->setRange(0, 0);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);

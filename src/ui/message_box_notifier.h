@@ -13,7 +13,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void inform(const QString& text) override;
-    bool confirm(const QString& text, Answers answers) override;
+    bool confirm(const QString& text, Answers answers, const QString& title) override;
 
 private:
     QWidget* m_parent;

@@ -104,7 +104,8 @@ void checkForUpdatedVersion_Foreground(const UpdateCheckOptions& options, Notifi
         notifier.inform(unableToContactMessage(options.siteAddress));
     } else if (current < latest) {
         const bool open =
-            notifier.confirm(updateAvailableQuestion(options.siteAddress), Notifier::Answers::OkCancel);
+            notifier.confirm(updateAvailableQuestion(options.siteAddress), Notifier::Answers::OkCancel,
+                             QStringLiteral("Updated version is available"));
         if (open && openUrl) openUrl(QUrl(options.homePage));
     } else {
         notifier.inform(QString(kUpToDateMessage));

@@ -24,7 +24,7 @@ namespace {
 class SilentNotifier final : public brindle::Notifier {
 public:
     void inform(const QString&) override {}
-    bool confirm(const QString&, Answers) override { return false; }
+    bool confirm(const QString&, Answers, const QString&) override { return false; }
 };
 
 const QString kHomePagePath = QStringLiteral("/Applications/Qvr/Brindle/Brindle.html");

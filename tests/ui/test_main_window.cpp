@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -123,6 +124,16 @@ private slots:
         if (shown && !empty) QVERIFY(testing::saveScreenshot(window.frm, "main-window"));
         window.frm.frmMain_Auto_Init();
         QCOMPARE(window.find<QLabel>("lblSubscriberCount")->text(), count);
+        // Nothing to count is drawn as an empty bar, not a busy one.
+        auto* bar = window.find<QProgressBar>("ProgressBar");
+        QProgressBar idle;
+        idle.setRange(0, 1);
+        idle.setTextVisible(false);
+        idle.resize(bar->size());
+        const auto picture = [](QWidget& widget) {
+            return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        if (empty) QCOMPARE(picture(*bar), picture(idle));
         QCOMPARE(window.find("cmdStart")->isEnabled(), !empty);
         QCOMPARE(window.find<QLineEdit>("txtOutputPath")->text(), m_home.filePath("Brindle.CSV"));
         QVERIFY(window.notifier.messages.isEmpty());
@@ -161,6 +172,27 @@ private slots:
                     QVERIFY2(frame->contentsRect().contains(control->geometry()),
                              qPrintable(control->objectName()));
         }
+    }
+
+    // Over the window and inside the screen, even where centring it would cross the screen's
+    // bottom right corner.
+    void helpOpensOverTheWindowInsideTheScreenAndClosesWithEsc() {
+        Window window(config());
+        window.frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.frm));
+        const QRect screen = window.frm.screen()->availableGeometry();
+        window.frm.move(screen.right() - 100, screen.bottom() - 200);
+        window.frm.mnuHelp_Click();
+        auto* help = window.frm.findChild<QWidget*>("frmHelp");
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        QVERIFY2(screen.contains(help->frameGeometry()), qPrintable(QDebug::toString(help->frameGeometry())));
+        help->close();
+        help->resize(200, 150);  // small enough to be centred without touching an edge
+        window.frm.move(screen.topLeft() + QPoint(40, 30));
+        window.frm.mnuHelp_Click();
+        QCOMPARE(help->frameGeometry().center(), window.frm.frameGeometry().center());
+        QTest::keyClick(help, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
     }
 
     // Browse takes a chosen name only when it can be written, found out without harm; Start

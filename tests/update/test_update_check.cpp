@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(notifier.messages, messages);
     }
 
-    // What the user is told (a question marked "? ") and what opens, whatever the site answers.
+    // What the user is told (a question marked "? " and its title) and what opens, whatever the site answers.
     // An empty response is a server that never answers.
     void theCheckTellsWhatTheSiteSays_data() {
         QTest::addColumn<QByteArray>("response");
@@ -126,7 +126,7 @@ private slots:
                             const char* ownVersion = "1.2.45", bool answer = true) {
             QTest::newRow(tag) << response << told << QString(ownVersion) << answer;
         };
-        const QString ask = "? " + kAvailable;
+        const QString ask = "? Updated version is available: " + kAvailable;
         // Blanks in front, so that a body read short loses the entry.
         const QByteArray mib = QByteArray(kMaxFetchBytes - listWith("1.3.1").size(), ' ') + listWith("1.3.1");
         row("a newer version, OK", ok(listWith("1.3.1")), {ask});
@@ -163,7 +163,8 @@ private slots:
         });
         QVERIFY2(clock.elapsed() < 4000, "the time-out was not kept");
         QStringList said = notifier.messages;
-        for (const QString& question : notifier.questions) said << "? " + question;
+        for (qsizetype i = 0; i < notifier.questions.size(); ++i)
+            said << "? " + notifier.questionTitles[i] + ": " + notifier.questions[i];
         QCOMPARE(said, told.replaceInStrings("SITE", site));
         const bool opens = answer && !notifier.questions.isEmpty();
         QCOMPARE(opened, opens ? QList<QUrl>{QUrl(site + kHomePagePath)} : QList<QUrl>());
