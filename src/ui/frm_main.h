@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -96,6 +97,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void fillTheScreenHeight();
@@ -118,7 +120,7 @@ private:
     bool m_running = false;
     bool m_exitRequested = false;
     bool m_shownBefore = false;
-    bool m_leavingMaximized = false;
+    QDeadlineTimer m_holdScreenFill;  // until then a move or resize is undone by the screen's fill
     QString m_stopReason;
     int m_exitCode = 0;
 

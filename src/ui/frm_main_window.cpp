@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -94,6 +95,8 @@ void FrmMain::Form_Resize() {
 void FrmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Form_Resize();
+    if (!m_holdScreenFill.hasExpired())
+        QMetaObject::invokeMethod(this, &FrmMain::fillTheScreenHeight, Qt::QueuedConnection);
 }
 
 void FrmMain::showEvent(QShowEvent* event) {
@@ -110,25 +113,27 @@ void FrmMain::showEvent(QShowEvent* event) {
 
 void FrmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange) return;
+    if (event->type() != QEvent::WindowStateChange || !isMaximized()) return;
     // A window of one width is never maximized: it goes to the top left, as tall as the screen
-    // with its title bar. A window manager restores the old place when the window leaves the
-    // maximized state, so the new one is set only after that.
-    if (isMaximized()) {
-        m_leavingMaximized = true;
-        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
-    } else if (m_leavingMaximized && !isMinimized()) {
-        m_leavingMaximized = false;
+    // with its title bar. A window manager puts a window that leaves the maximized state back
+    // where it was some time after it is asked to, so for a moment the new place is held.
+    m_holdScreenFill = QDeadlineTimer(1000);
+    QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &FrmMain::fillTheScreenHeight, Qt::QueuedConnection);
+}
+
+void FrmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (!m_holdScreenFill.hasExpired())
         QMetaObject::invokeMethod(this, &FrmMain::fillTheScreenHeight, Qt::QueuedConnection);
-    }
 }
 
 void FrmMain::fillTheScreenHeight() {
-    if (!screen()) return;
+    if (!screen() || isMaximized()) return;
     const QRect available = screen()->availableGeometry();
     const int frameHeight = frameGeometry().height() - height();
-    move(available.topLeft());
-    resize(width(), available.height() - frameHeight);
+    if (frameGeometry().topLeft() != available.topLeft()) move(available.topLeft());
+    if (frameGeometry().height() != available.height()) resize(width(), available.height() - frameHeight);
 }
 
 void FrmMain::cmbSubscriberType_Click() {
