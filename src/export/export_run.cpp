@@ -120,9 +120,9 @@ Result<ExportSummary> ExportRun::failWithoutLog(const Error& logError) {
 }
 
 void ExportRun::writeHeader() {
-    m_row.clear();
-    for (const DataItem* item : std::as_const(m_items)) m_row << item->columns;
-    m_output->writeRow(m_row);
+    m_header.clear();
+    for (const DataItem* item : std::as_const(m_items)) m_header << item->columns;
+    m_output->writeRow(m_header);
 }
 
 bool ExportRun::positionOnRows() {
@@ -165,7 +165,10 @@ Result<void> ExportRun::writeLine() {
                              .arg(item->columns.size())};
         }
     }
-    m_output->writeRow(m_row);
+    // Said under the subscriber's own line, as every column's trouble is.
+    for (const RowOutput::FieldChange& change : m_output->writeRow(m_row))
+        m_log.WriteLogLine(
+            QStringLiteral("(warning) the value of %1 %2").arg(m_header.value(change.index), change.what));
     return {};
 }
 

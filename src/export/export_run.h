@@ -92,6 +92,7 @@ private:
     std::optional<ExclusiveLock> m_outputLock;  // the one beside the output
     std::unique_ptr<RowOutput> m_ownOutput;
     RowOutput* m_output;
+    QStringList m_header;  // the output's column names
     QString m_outputFolder;
     QDateTime m_startedUtc;
     int m_localOffsetSeconds = 0;

@@ -11,7 +11,10 @@ namespace brindle::testing {
 class MemoryOutput final : public RowOutput {
 public:
     Result<void> open() override { return {}; }
-    void writeRow(const QStringList& fields) override { rows << fields; }
+    QList<FieldChange> writeRow(const QStringList& fields) override {
+        rows << fields;
+        return {};
+    }
     std::optional<QString> failure() const override { return std::nullopt; }
     Result<void> commit() override {
         committed = true;

@@ -14,11 +14,12 @@ Result<void> DelimitedFileOutput::open() {
     return {};
 }
 
-void DelimitedFileOutput::writeRow(const QStringList& fields) {
-    if (m_failure) return;
+QList<RowOutput::FieldChange> DelimitedFileOutput::writeRow(const QStringList& fields) {
+    if (m_failure) return {};
     for (const QString& field : fields) m_line.AppendField(field);
     const QByteArray bytes = m_line.finishLine().toLocal8Bit() + "\r\n";
     m_failure = failureOf(m_file, [&] { return m_file.write(bytes) == bytes.size(); });
+    return {};
 }
 
 // A write that fits the file's buffer fails only when the buffer goes to the file, and

@@ -15,7 +15,7 @@ public:
     DelimitedFileOutput(const QString& path, QuoteRule quoting, Separator separator);
 
     Result<void> open() override;
-    void writeRow(const QStringList& fields) override;
+    QList<FieldChange> writeRow(const QStringList& fields) override;
     std::optional<QString> failure() const override { return m_failure; }
     Result<void> commit() override;
     void cancel() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
 #include <optional>
 
@@ -13,10 +14,18 @@ namespace brindle {
 // and failure() says why, so that the run can stop before its next subscriber.
 class RowOutput {
 public:
+    // A field the output could not hold as it is: its index in the row, and what became of it
+    // ("was cut to ...", a phrase that follows the column's name in a "(warning)" line).
+    struct FieldChange {
+        qsizetype index;
+        QString what;
+    };
+
     virtual ~RowOutput() = default;
 
     virtual Result<void> open() = 0;
-    virtual void writeRow(const QStringList& fields) = 0;
+    // The fields the row could not hold as they are; empty for a row written as it is.
+    virtual QList<FieldChange> writeRow(const QStringList& fields) = 0;
     virtual std::optional<QString> failure() const = 0;
     // Brings every byte to the disk, then puts the output under its name.
     virtual Result<void> commit() = 0;
