@@ -17,6 +17,20 @@ const Choices<Separator> kSeparators{
     {QStringLiteral("comma"), Separator::Commas},
     {QStringLiteral("tab"), Separator::Tabs},
     {QStringLiteral("linefeed"), Separator::LineFeeds},
+    {QStringLiteral("semicolon"), Separator::Semicolons},
+};
+const Choices<TextEncoding> kEncodings{
+    {QStringLiteral("utf-8"), TextEncoding::Utf8},
+    {QStringLiteral("utf-8-bom"), TextEncoding::Utf8WithMark},
+    {QStringLiteral("windows-1252"), TextEncoding::Windows1252},
+};
+const Choices<DateStyle> kDateStyles{
+    {QStringLiteral("locale"), DateStyle::Locale},
+    {QStringLiteral("iso"), DateStyle::Iso},
+};
+const Choices<bool> kSummaries{
+    {QStringLiteral("line"), false},
+    {QStringLiteral("json"), true},
 };
 const Choices<QuoteRule> kQuoteRules{
     {QStringLiteral("needed"), QuoteRule::WhenNeeded},
@@ -34,6 +48,17 @@ Result<Value> choose(const QString& option, const QString& given, const Choices<
     const QString last = good.takeLast();
     return Error{QStringLiteral("unknown %1 \"%2\": use %3 or %4")
                      .arg(option, given, good.join(QLatin1String(", ")), last)};
+}
+
+// The option's value among the choices, when the option is given; else `value` stays.
+template <typename Value>
+Result<void> chooseIfSet(const QCommandLineParser& parser, const QString& option,
+                         const Choices<Value>& choices, Value& value) {
+    if (!parser.isSet(option)) return {};
+    const Result<Value> chosen = choose(option, parser.value(option), choices);
+    if (!chosen) return chosen.error();
+    value = *chosen;
+    return {};
 }
 
 }  // namespace
@@ -65,10 +90,12 @@ Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments)
     const QCommandLineOption separator(QStringLiteral("separator"), QString(), QStringLiteral("separator"));
     const QCommandLineOption quotes(QStringLiteral("quotes"), QString(), QStringLiteral("quotes"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QStringList valued{QStringLiteral("encoding"), QStringLiteral("dates"), QStringLiteral("summary")};
     const QCommandLineOption alone(
         QStringList{QStringLiteral("help"), QStringLiteral("version"), QStringLiteral("list")});
     QCommandLineParser parser;
     parser.addOptions({separator, quotes, quiet, alone});
+    for (const QString& name : valued) parser.addOption(QCommandLineOption(name, QString(), name));
     if (!parser.parse(options)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
@@ -81,15 +108,13 @@ Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments)
     if (parser.isSet(alone)) {
         return Error{QStringLiteral("--help, --version and --list are given alone, without other arguments")};
     }
-    if (parser.isSet(separator)) {
-        const auto chosen = choose(QStringLiteral("separator"), parser.value(separator), kSeparators);
+    for (const Result<void>& chosen :
+         {chooseIfSet(parser, QStringLiteral("separator"), kSeparators, request.separator),
+          chooseIfSet(parser, QStringLiteral("quotes"), kQuoteRules, request.quoting),
+          chooseIfSet(parser, QStringLiteral("encoding"), kEncodings, request.encoding),
+          chooseIfSet(parser, QStringLiteral("dates"), kDateStyles, request.dates),
+          chooseIfSet(parser, QStringLiteral("summary"), kSummaries, request.jsonSummary)}) {
         if (!chosen) return chosen.error();
-        request.separator = *chosen;
-    }
-    if (parser.isSet(quotes)) {
-        const auto chosen = choose(QStringLiteral("quotes"), parser.value(quotes), kQuoteRules);
-        if (!chosen) return chosen.error();
-        request.quoting = *chosen;
     }
     request.quiet = parser.isSet(quiet);
     return request;

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "cli/command_line.h"
+#include "export/export_options.h"
 #include "export/field_writer.h"
 #include "platform/result.h"
 
@@ -16,6 +17,9 @@ struct UnattendedRequest {
     QStringList namingArguments;  // the line before "/f:", argument by argument
     Separator separator = Separator::Commas;
     QuoteRule quoting = QuoteRule::WhenNeeded;
+    TextEncoding encoding = TextEncoding::Utf8;
+    DateStyle dates = DateStyle::Locale;
+    bool jsonSummary = false;
     bool quiet = false;
 };
 

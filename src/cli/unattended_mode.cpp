@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 #include "cli/command_options.h"
 #include "cli/progress_display.h"
+#include "cli/run_report.h"
 #include "cli/stderr_notifier.h"
 #include "export/catalogue.h"
 #include "export/export_options.h"
@@ -39,10 +41,18 @@ constexpr auto kUsage =
     "$HOME/BrindleErrors.log.\n"
     "\n"
     "Options, as whole arguments before /f:\n"
-    "  --separator=comma|tab|linefeed  what follows each field (default comma; linefeed puts\n"
+    "  --separator=comma|tab|linefeed|semicolon\n"
+    "                                  what follows each field (default comma; linefeed puts\n"
     "                                  one field on each line)\n"
     "  --quotes=needed|always|never    which values are quoted (default needed: those that hold\n"
     "                                  a comma, the separator, a double quote or a line end)\n"
+    "  --encoding=utf-8|utf-8-bom|windows-1252\n"
+    "                                  the file's bytes (default utf-8; utf-8-bom begins with\n"
+    "                                  the mark; windows-1252 writes \"?\" for what it lacks)\n"
+    "  --dates=locale|iso              the three time columns in the locale's form (default) or\n"
+    "                                  as YYYY-MM-DD HH:MM:SS\n"
+    "  --summary=line|json             on standard output at the end: one line on success\n"
+    "                                  (default), or one JSON object on success and failure\n"
     "  --quiet                         no progress line and no line on success; warnings and\n"
     "                                  errors are still written\n"
     "\n"
@@ -106,14 +116,29 @@ bool answerInformationRequest(const QStringList& arguments, QTextStream& out) {
     return false;
 }
 
-int runUnattended(const RunConfig& config, const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    StderrNotifier notifier(err);
-    const Result<UnattendedRequest> request = parseUnattendedArguments(arguments);
-    if (!request) {
-        notifier.inform(request.error().message);
-        return 1;
+namespace {
+
+// Tells standard error, and keeps the last text told: what went wrong, when the run fails.
+class RememberingNotifier final : public Notifier {
+public:
+    explicit RememberingNotifier(QTextStream& err) : m_err(err) {}
+    void inform(const QString& text) override {
+        last = text;
+        m_err.inform(text);
     }
-    const std::optional<QString> outputPath = request->line.outputPath();
+    bool confirm(const QString& text, Answers answers, const QString& title) override {
+        return m_err.confirm(text, answers, title);
+    }
+    QString last;
+
+private:
+    StderrNotifier m_err;
+};
+
+// The export of a command line taken apart; its exit status, with what it did in `report`.
+int exportAsRequested(const RunConfig& config, const UnattendedRequest& request,
+                      RememberingNotifier& notifier, QTextStream& err, RunReport& report) {
+    const std::optional<QString> outputPath = request.line.outputPath();
     if (!outputPath || outputPath->isEmpty()) {
         notifier.inform(QStringLiteral("no output file: name it after /f: (see brindle --help)"));
         return 1;
@@ -121,7 +146,7 @@ int runUnattended(const RunConfig& config, const QStringList& arguments, QTextSt
 
     Localizer strings(&notifier);
     const QStringList entries = dataItemListEntries(strings);
-    for (const QString& warning : namingWarnings(request->line, request->namingArguments, entries)) {
+    for (const QString& warning : namingWarnings(request.line, request.namingArguments, entries)) {
         notifier.inform(warning);
     }
 
@@ -135,6 +160,7 @@ int runUnattended(const RunConfig& config, const QStringList& arguments, QTextSt
     Session& session = *startup.session;
 
     const QString path = QFileInfo(expandHome(*outputPath, config.homeFolder)).absoluteFilePath();
+    report.outputPath = path;
     // Before the folder is made: "/f:dir/" must not leave a folder behind.
     if (auto named = checkOutputFileName(*outputPath); !named) {
         notifier.inform(named.error().message);
@@ -147,12 +173,14 @@ int runUnattended(const RunConfig& config, const QStringList& arguments, QTextSt
 
     ExportOptions options;
     options.outputPath = path;
-    options.separator = request->separator;
-    options.quoting = request->quoting;
-    options.selectedEntries = request->line.selectedEntries(entries);
+    options.separator = request.separator;
+    options.quoting = request.quoting;
+    options.encoding = request.encoding;
+    options.dates = request.dates;
+    options.selectedEntries = request.line.selectedEntries(entries);
 
     std::optional<ProgressDisplay> display;
-    if (!request->quiet && ::isatty(STDERR_FILENO)) display.emplace(err, session.progressMaximum());
+    if (!request.quiet && ::isatty(STDERR_FILENO)) display.emplace(err, session.progressMaximum());
     // Caught only from here on: until the run begins, a stop signal simply ends the program.
     stop_signals::install();
     CommandLineObserver observer(display ? &*display : nullptr);
@@ -163,11 +191,36 @@ int runUnattended(const RunConfig& config, const QStringList& arguments, QTextSt
         const int signal = stop_signals::received();
         return signal != 0 ? 128 + signal : 1;
     }
-    if (!request->quiet) {
-        out << summary->subscribersWritten << " subscriber(s) written to " << summary->outputPath << ", "
-            << summary->errorCount << " error(s) logged in " << summary->logPath << Qt::endl;
-    }
+    report.summary = *summary;
     return 0;
+}
+
+}  // namespace
+
+int runUnattended(const RunConfig& config, const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    QElapsedTimer clock;
+    clock.start();
+    RememberingNotifier notifier(err);
+    RunReport report;
+    report.logPath = errorLogPath(config.homeFolder);
+    const Result<UnattendedRequest> request = parseUnattendedArguments(arguments);
+    // A line that cannot be taken apart still gets the summary it asked for.
+    const bool json = request ? request->jsonSummary : arguments.contains(QLatin1String("--summary=json"));
+    if (request) {
+        report.exitStatus = exportAsRequested(config, *request, notifier, err, report);
+    } else {
+        notifier.inform(request.error().message);
+        report.exitStatus = 1;
+    }
+    report.seconds = clock.elapsed() / 1000.0;
+    if (report.exitStatus != 0) report.message = notifier.last;
+    if (json) {
+        out << report.toJson() << Qt::endl;
+    } else if (report.exitStatus == 0 && !request->quiet) {
+        out << report.summary.subscribersWritten << " subscriber(s) written to " << report.outputPath << ", "
+            << report.summary.errorCount << " error(s) logged in " << report.logPath << Qt::endl;
+    }
+    return report.exitStatus;
 }
 
 }  // namespace brindle

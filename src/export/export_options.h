@@ -8,6 +8,13 @@
 
 namespace brindle {
 
+// How the delimited file's text becomes bytes. UTF-8 is what the program always wrote; the mark
+// and the Windows code page are for spreadsheets that read a file without a mark otherwise.
+enum class TextEncoding { Utf8, Utf8WithMark, Windows1252 };
+
+// How the three time columns are written: the locale's date text, or YYYY-MM-DD HH:MM:SS.
+enum class DateStyle { Locale, Iso };
+
 // What one export is asked to do: the file, its layout, and the texts of the selected list
 // entries in list order (each matched to its data items by label).
 struct ExportOptions {
@@ -15,12 +22,17 @@ struct ExportOptions {
     QuoteRule quoting = QuoteRule::WhenNeeded;
     Separator separator = Separator::Commas;
     QStringList selectedEntries;
+    TextEncoding encoding = TextEncoding::Utf8;
+    DateStyle dates = DateStyle::Locale;
 };
 
 // What a finished export reports.
 struct ExportSummary {
     qint64 subscribersWritten = 0;
+    qint64 subscribersSkipped = 0;
     qint64 errorCount = 0;
+    qint64 warningCount = 0;
+    qint64 voiceNameCopies = 0;
     QString outputPath;
     QString logPath;
 };

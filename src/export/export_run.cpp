@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <new>
 
 #include "export/catalogue.h"
@@ -23,7 +24,8 @@ namespace {
 
 std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const ExportOptions& options) {
     if (given) return nullptr;
-    return std::make_unique<DelimitedFileOutput>(options.outputPath, options.quoting, options.separator);
+    return std::make_unique<DelimitedFileOutput>(options.outputPath, options.quoting, options.separator,
+                                                 options.encoding);
 }
 
 }  // namespace
@@ -165,10 +167,17 @@ Result<void> ExportRun::writeLine() {
                              .arg(item->columns.size())};
         }
     }
-    // Said under the subscriber's own line, as every column's trouble is.
-    for (const RowOutput::FieldChange& change : m_output->writeRow(m_row))
-        m_log.WriteLogLine(
-            QStringLiteral("(warning) the value of %1 %2").arg(m_header.value(change.index), change.what));
+    // Said under the subscriber's own line, as every column's trouble is: one line for each
+    // kind of change, naming every column it befell.
+    QList<std::pair<QString, QStringList>> changed;
+    for (const RowOutput::FieldChange& change : m_output->writeRow(m_row)) {
+        auto kind = std::find_if(changed.begin(), changed.end(),
+                                 [&](const auto& known) { return known.first == change.what; });
+        if (kind == changed.end()) kind = changed.insert(changed.end(), {change.what, {}});
+        kind->second << m_header.value(change.index);
+    }
+    for (const auto& [what, columns] : std::as_const(changed))
+        m_log.WriteLogLine(QStringLiteral("(warning) %1 in %2").arg(what, columns.join(QLatin1String(", "))));
     return {};
 }
 
@@ -268,6 +277,8 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
             if (auto written = writeLine(); !written)
                 return fail(written.error().message + QStringLiteral("; no output file was written"));
             ++summary.subscribersWritten;
+        } else {
+            ++summary.subscribersSkipped;
         }
         if (m_directoryFailure) {
             // A stop gave up the wait for the directory: the stop is what happened.
@@ -288,6 +299,8 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
     }
     m_log.CloseErrorLog();
     summary.errorCount = m_log.errorCount();
+    summary.warningCount = m_log.warningCount();
+    summary.voiceNameCopies = m_copyNames.size();
     summary.outputPath = m_options.outputPath;
     summary.logPath = m_environment.logPath;
     return summary;

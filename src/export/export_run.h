@@ -68,6 +68,7 @@ private:
     std::optional<QString> streamStoreFolder() override;
     const QDateTime& startedUtc() const override { return m_startedUtc; }
     int localOffsetSeconds() const override { return m_localOffsetSeconds; }
+    bool isoDates() const override { return m_options.dates == DateStyle::Iso; }
     void AppendField(const QString& value) override { m_row << value; }
     void WriteLogLine(const QString& text) override;
     void showToUser(const QString& text) override;

@@ -8,6 +8,8 @@ QLatin1StringView FieldWriter::separatorText() const {
             return QLatin1StringView(",");
         case Separator::Tabs:
             return QLatin1StringView("\t");
+        case Separator::Semicolons:
+            return QLatin1StringView(";");
         case Separator::LineFeeds:
             break;
     }
@@ -23,9 +25,10 @@ bool FieldWriter::needsQuotes(const QString& value) const {
         case QuoteRule::WhenNeeded:
             break;
     }
-    // A comma is enclosed whatever the separator, as it always was; a TAB only where it
-    // separates. CR and LF cover the line-feed separator.
+    // A comma is enclosed whatever the separator, as it always was; a TAB or a semicolon only
+    // where it separates. CR and LF cover the line-feed separator.
     const bool tabs = m_separator == Separator::Tabs;
+    const bool semicolons = m_separator == Separator::Semicolons;
     for (const QChar c : value) {
         switch (c.unicode()) {
             case u',':
@@ -35,6 +38,9 @@ bool FieldWriter::needsQuotes(const QString& value) const {
                 return true;
             case u'\t':
                 if (tabs) return true;
+                break;
+            case u';':
+                if (semicolons) return true;
                 break;
             default:
                 break;

@@ -9,7 +9,7 @@ namespace brindle {
 enum class QuoteRule { Never, WhenNeeded, Always };
 
 // What follows every field: "," , a TAB, or CR LF (one field per line).
-enum class Separator { Commas, Tabs, LineFeeds };
+enum class Separator { Commas, Tabs, LineFeeds, Semicolons };
 
 // Builds one delimited line field by field, header names and values alike. Under WhenNeeded a
 // value is enclosed when it holds a comma, the separator, a double quote, CR or LF; inside

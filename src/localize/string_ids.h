@@ -45,6 +45,10 @@ enum : int {
     kSubscribersToDump = 111,
     kCannotOpenDatabase = 112,
     kCheckForUpdatedVersion = 113,
+    kTextEncoding = 200,  // the File menu's encoding choice, then its three entries
+    kEncodingUtf8 = 201,
+    kEncodingUtf8WithMark = 202,
+    kEncodingWindows1252 = 203,
 };
 }  // namespace string_id
 

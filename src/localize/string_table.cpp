@@ -117,6 +117,11 @@ constexpr Entry kStrings[] = {
     {126, "Mailbox send limit (bytes)"},
     {127, "Mailbox receive limit (bytes)"},
     {128, "Mailbox warning size (bytes)"},
+    // Beyond the numbers the packs of the earlier program use, so that those packs still work.
+    {200, "Text encoding"},
+    {201, "UTF-8"},
+    {202, "UTF-8 with byte-order mark"},
+    {203, "Windows-1252 (Western European)"},
 };
 
 // The lookup below searches by halves.

@@ -127,6 +127,8 @@ void FrmMain::frmMain_Auto_Init() {
     m_label1->setText(text(string_id::kSubscriberCount));
     m_mnuFile->setTitle(text(string_id::kFileMenu));
     m_mnuExit->setText(text(string_id::kExit));
+    m_mnuTextEncoding->setTitle(text(string_id::kTextEncoding));
+    for (const EncodingEntry& entry : std::as_const(m_encodings)) entry.action->setText(text(entry.textId));
     m_menuHelp->setTitle(text(string_id::kHelp));
     m_help->setText(text(string_id::kHelp));
     m_about->setText(text(string_id::kAbout));

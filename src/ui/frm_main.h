@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QList>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 
+#include "export/export_options.h"
 #include "startup/run_config.h"
 
 class QAction;
@@ -148,6 +150,13 @@ private:
 
     QMenu* m_mnuFile = nullptr;
     QAction* m_mnuExit = nullptr;
+    QMenu* m_mnuTextEncoding = nullptr;
+    struct EncodingEntry {
+        QAction* action;
+        TextEncoding encoding;
+        int textId;
+    };
+    QList<EncodingEntry> m_encodings;  // the Text encoding menu's entries, in menu order
     QMenu* m_menuHelp = nullptr;
     QAction* m_help = nullptr;
     QAction* m_about = nullptr;

@@ -1,5 +1,6 @@
 // The main window's controls and menus, placed where the window was designed to have them.
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "localize/string_ids.h"
 #include "ui/frm_main.h"
 #include "ui/idle_progress_bar.h"
 #include "ui/twips.h"
@@ -83,6 +85,25 @@ void FrmMain::buildControls() {
 void FrmMain::buildMenus() {
     m_mnuFile = menuBar()->addMenu(QString());
     m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    m_mnuTextEncoding = m_mnuFile->addMenu(QString());
+    m_mnuTextEncoding->setObjectName(QStringLiteral("mnuTextEncoding"));
+    auto* encodings = new QActionGroup(this);
+    const struct {
+        const char* name;
+        TextEncoding encoding;
+        int textId;
+    } entries[] = {{"mnuEncodingUtf8", TextEncoding::Utf8, string_id::kEncodingUtf8},
+                   {"mnuEncodingUtf8Bom", TextEncoding::Utf8WithMark, string_id::kEncodingUtf8WithMark},
+                   {"mnuEncodingWindows1252", TextEncoding::Windows1252, string_id::kEncodingWindows1252}};
+    for (const auto& [name, encoding, textId] : entries) {
+        QAction* entry = encodings->addAction(QString());
+        entry->setObjectName(QLatin1StringView(name));
+        entry->setCheckable(true);
+        entry->setChecked(encoding == TextEncoding::Utf8);
+        m_mnuTextEncoding->addAction(entry);
+        m_encodings.append({entry, encoding, textId});
+    }
+    m_mnuFile->addSeparator();
     m_mnuExit = m_mnuFile->addAction(QString());
     m_mnuExit->setObjectName(QStringLiteral("mnuExit"));
 

@@ -58,6 +58,9 @@ ExportOptions FrmMain::exportOptions() const {
     options.separator = m_optSeperateWithCommas->isChecked()      ? Separator::Commas
                         : m_optSeperateWithLineFeeds->isChecked() ? Separator::LineFeeds
                                                                   : Separator::Tabs;
+    for (const EncodingEntry& entry : m_encodings) {
+        if (entry.action->isChecked()) options.encoding = entry.encoding;
+    }
     for (int row = 0; row < m_lstDataItems->count(); ++row) {
         if (m_lstDataItems->item(row)->isSelected())
             options.selectedEntries << m_lstDataItems->item(row)->text();

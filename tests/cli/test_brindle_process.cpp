@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -186,6 +188,66 @@ private slots:
         QCOMPARE(QDir(out("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  kept ? QStringList{"x.csv"} : QStringList{});
         if (kept) QCOMPARE(fileContents(out("x.csv")), QByteArray("yesterday\r\n"));
+    }
+
+    // The file's bytes as each choice makes them, for names a spreadsheet must not garble; the
+    // JSON summary's counts are the log's.
+    void writesTheBytesEachChoiceAsks_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("warning");  // under Alias=lukasz; empty: none
+        const QByteArray utf8 =
+            "FIRST_NAME,LAST_NAME\r\n\xE2\x82\xACva,M\xC3\xBCller\r\nJan,\xC5\x81ukasz\r\n";
+        QTest::addRow("UTF-8") << QStringList{} << utf8 << "";
+        QTest::addRow("UTF-8 with its mark")
+            << QStringList{"--encoding=utf-8-bom"} << "\xEF\xBB\xBF" + utf8 << "";
+        QTest::addRow("Windows-1252")
+            << QStringList{"--encoding=windows-1252"}
+            << QByteArray("FIRST_NAME,LAST_NAME\r\n\x80va,M\xFCller\r\nJan,?ukasz\r\n")
+            << "(warning) characters that Windows-1252 lacks were written as \"?\" in LAST_NAME";
+        QTest::addRow("semicolons, ISO dates, a JSON summary")
+            << QStringList{"--separator=semicolon", "--dates=iso", "--summary=json", "Display Name",
+                           "Time of Last Call"}
+            << QByteArray(
+                   "FIRST_NAME;LAST_NAME;DISPLAY_NAME;TIME_OF_LAST_CALL\r\n\xE2\x82\xACva;M\xC3\xBCller;"
+                   "\"M\xC3\xBCller; \xE2\x82\xACva\";2026-11-30 14:30:00\r\nJan;\xC5\x81ukasz;Jan;none\r\n")
+            << "";
+    }
+    void writesTheBytesEachChoiceAsks() {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, warning);
+        HostBuilder builder;
+        builder.subscriber("mueller")
+            .set("FirstName", "€va")
+            .set("LastName", "Müller")
+            .set("DisplayName", "Müller; €va")
+            .set("TimeLastCall", "2026-11-30 14:30:00");
+        builder.subscriber("lukasz")
+            .set("FirstName", "Jan")
+            .set("LastName", "Łukasz")
+            .set("DisplayName", "Jan")
+            .set("TimeLastCall", QVariant());
+        QTemporaryDir own;
+        QProcessEnvironment environment = brindleEnvironment(writeHost(builder, own.path()), home());
+        environment.insert("TZ", "UTC0");
+        const QString output = out("names.csv");
+        const ProcessOutcome outcome =
+            runBrindle(environment, options + QStringList{"First Name", "Last Name", "/f:" + output});
+        QCOMPARE(outcome.exitCode, 0);
+        QCOMPARE(fileContents(output), file);
+        const QByteArray log = fileContents(logPath());
+        const QByteArray lukasz = log.mid(log.indexOf("Alias=lukasz"));
+        QCOMPARE(lukasz.contains("(warning)"), !warning.isEmpty());
+        if (!warning.isEmpty()) QVERIFY2(lukasz.contains(warning.toUtf8() + "\r\n"), lukasz.constData());
+        if (!options.contains("--summary=json")) return;
+        const QJsonObject summary = QJsonDocument::fromJson(outcome.out.toUtf8()).object();
+        QCOMPARE(summary.value("output").toString(), output);
+        QCOMPARE(summary.value("subscribers").toInt(), 2);
+        QCOMPARE(summary.value("errors").toInt(), log.count("(error)") - 1);  // the banner names it once
+        QCOMPARE(summary.value("warnings").toInt(), log.count("(warning)") - 1);
+        QCOMPARE(summary.value("exit_status").toInt(), 0);
+        QVERIFY(!summary.contains("message"));
     }
 
     // A byte that is not text in the locale would otherwise turn into U+FFFD: another name.

@@ -47,6 +47,11 @@ private slots:
         row("bare double dash", {"--", "A"}, "refused: unknown option --");
         row("bad separator", {"--separator=;"}, "refused: unknown separator \";\": use");
         row("bad quotes", {"--quotes=x"}, "refused: unknown quotes \"x\": use");
+        row("semicolons", {"--separator=semicolon", "A"}, "- [A] 3 1");
+        row("bad encoding", {"--encoding=latin1"},
+            "refused: unknown encoding \"latin1\": use --encoding=utf-8,");
+        row("bad dates", {"--dates=us"}, "refused: unknown dates \"us\": use --dates=locale or --dates=iso");
+        row("bad summary", {"--summary=xml"}, "refused: unknown summary \"xml\"");
         row("no value", {"--separator", "A"}, "refused: missing value after '--separator'");
         row("help with more", {"A", "--help"}, "refused: --help, --version and --list");
     }

@@ -195,6 +195,16 @@ private slots:
         QVERIFY(!help->isVisible());
     }
 
+    // The File menu's text encoding reaches the file.
+    void theChosenEncodingReachesTheFile() {
+        Window window(config());
+        window.find<QAction>("mnuEncodingUtf8Bom")->trigger();
+        window.choose(1, m_home.filePath("marked.csv"));
+        window.frm.cmdStart_Click();
+        QCOMPARE(fileContents(m_home.filePath("marked.csv")),
+                 QByteArray("\xEF\xBB\xBF" "ALIAS\r\njsmith\r\nakim\r\n"));
+    }
+
     // Browse takes a chosen name only when it can be written, found out without harm; Start
     // shows why the run refused. Either leaves yesterday's file as it was.
     void refusesWhatItCannotWrite_data() {

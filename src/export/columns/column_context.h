@@ -44,6 +44,8 @@ public:
     // then, applied alike to every stored time of the run, whatever its season.
     virtual const QDateTime& startedUtc() const = 0;
     virtual int localOffsetSeconds() const = 0;
+    // Whether stored times are written as YYYY-MM-DD HH:MM:SS instead of the locale's text.
+    virtual bool isoDates() const = 0;
 
     virtual void AppendField(const QString& value) = 0;
     virtual void WriteLogLine(const QString& text) = 0;

@@ -18,7 +18,8 @@ QString localTimeText(ColumnContext& context, const QVariant& stored, QStringVie
             QStringLiteral("(error) %1 \"%2\" is not a time").arg(field.toString(), stored.toString()));
         return QString();
     }
-    return dateText(GMTToLocalTime(*utc, context.localOffsetSeconds()));
+    const QDateTime local = GMTToLocalTime(*utc, context.localOffsetSeconds());
+    return context.isoDates() ? local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : dateText(local);
 }
 
 }  // namespace

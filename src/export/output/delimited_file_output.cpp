@@ -1,25 +1,37 @@
 #include "export/output/delimited_file_output.h"
 
+#include "export/output/windows_1252.h"
 #include "platform/write_failure.h"
 
 namespace brindle {
 
-DelimitedFileOutput::DelimitedFileOutput(const QString& path, QuoteRule quoting, Separator separator)
-    : m_file(path), m_line(quoting, separator) {
+DelimitedFileOutput::DelimitedFileOutput(const QString& path, QuoteRule quoting, Separator separator,
+                                         TextEncoding encoding)
+    : m_file(path), m_line(quoting, separator), m_encoding(encoding) {
     m_file.setDirectWriteFallback(false);
 }
 
 Result<void> DelimitedFileOutput::open() {
     if (!m_file.open(QIODevice::WriteOnly)) return Error{m_file.errorString()};
+    if (m_encoding == TextEncoding::Utf8WithMark) write("\xEF\xBB\xBF");
     return {};
 }
 
 QList<RowOutput::FieldChange> DelimitedFileOutput::writeRow(const QStringList& fields) {
     if (m_failure) return {};
-    for (const QString& field : fields) m_line.AppendField(field);
-    const QByteArray bytes = m_line.finishLine().toLocal8Bit() + "\r\n";
+    QList<FieldChange> changes;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        m_line.AppendField(fields[i]);
+        if (m_encoding == TextEncoding::Windows1252 && !fitsWindows1252(fields[i]))
+            changes.append({i, QStringLiteral("characters that Windows-1252 lacks were written as \"?\"")});
+    }
+    const QString line = m_line.finishLine();
+    write((m_encoding == TextEncoding::Windows1252 ? toWindows1252(line) : line.toUtf8()) + "\r\n");
+    return changes;
+}
+
+void DelimitedFileOutput::write(const QByteArray& bytes) {
     m_failure = failureOf(m_file, [&] { return m_file.write(bytes) == bytes.size(); });
-    return {};
 }
 
 // A write that fits the file's buffer fails only when the buffer goes to the file, and

@@ -14,8 +14,8 @@ namespace brindle {
 // and failure() says why, so that the run can stop before its next subscriber.
 class RowOutput {
 public:
-    // A field the output could not hold as it is: its index in the row, and what became of it
-    // ("was cut to ...", a phrase that follows the column's name in a "(warning)" line).
+    // A field the output could not hold as it is: its index in the row, and what became of it,
+    // as the run's "(warning)" line says it before the names of the columns it befell.
     struct FieldChange {
         qsizetype index;
         QString what;

@@ -1,0 +1,41 @@
+#include "export/output/windows_1252.h"
+
+#include <QList>
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace brindle {
+
+namespace {
+
+// The characters of bytes 0x80 to 0x9F; 0 where the code page has none.
+constexpr std::array<char16_t, 32> kHighControls{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::optional<char> byteOf(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return char(c);
+    if (c > 0xFFFF) return std::nullopt;
+    const auto found = std::find(kHighControls.begin(), kHighControls.end(), char16_t(c));
+    if (found == kHighControls.end()) return std::nullopt;
+    return char(0x80 + (found - kHighControls.begin()));
+}
+
+}  // namespace
+
+// A lone surrogate is read as U+FFFD, which the code page lacks too.
+bool fitsWindows1252(QStringView text) {
+    const QList<uint> characters = text.toUcs4();
+    return std::all_of(characters.begin(), characters.end(), [](uint c) { return byteOf(c).has_value(); });
+}
+
+QByteArray toWindows1252(QStringView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const uint c : text.toUcs4()) bytes += byteOf(c).value_or('?');
+    return bytes;
+}
+
+}  // namespace brindle
