@@ -33,8 +33,7 @@ private slots:
         row("lone cr", when, commas, {"one\rtwo", "x"}, "\"one\rtwo\",x");
         row("comma under tabs", when, tabs, {"a,b", "B"}, "\"a,b\"\tB");
         row("tab under tabs", when, tabs, {"a\tb"}, "\"a\tb\"");
-        row("semicolon under semicolons", when, Separator::Semicolons, {"a;b", "c"},
-            "\"a;b\";c");
+        row("semicolon under semicolons", when, Separator::Semicolons, {"a;b", "c"}, "\"a;b\";c");
         row("semicolon under commas stays bare", when, commas, {"a;b"}, "a;b");
         row("comma under line feeds, the last kept", when, lineFeeds, {"a,b", "B"}, "\"a,b\"\r\nB\r\n");
         row("crlf under line feeds", when, lineFeeds, {"one\r\ntwo"}, "\"one\r\ntwo\"\r\n");

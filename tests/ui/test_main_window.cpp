@@ -201,8 +201,8 @@ private slots:
         window.find<QAction>("mnuEncodingUtf8Bom")->trigger();
         window.choose(1, m_home.filePath("marked.csv"));
         window.frm.cmdStart_Click();
-        QCOMPARE(fileContents(m_home.filePath("marked.csv")),
-                 QByteArray("\xEF\xBB\xBF" "ALIAS\r\njsmith\r\nakim\r\n"));
+        QCOMPARE(fileContents(m_home.filePath("marked.csv")), QByteArray("\xEF\xBB\xBF"
+                                                                         "ALIAS\r\njsmith\r\nakim\r\n"));
     }
 
     // Browse takes a chosen name only when it can be written, found out without harm; Start
