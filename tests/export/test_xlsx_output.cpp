@@ -61,10 +61,12 @@ private slots:
         same("a pair of surrogates", "Notenschlüssel \U0001D11E");
         const QString longValue = QString(39999, 'x') + "y";
         QTest::addRow("40,000 characters") << longValue << longValue.left(32767) << true;
-        // Characters XML cannot hold are written as the format's _xHHHH_ escapes, which openpyxl
-        // leaves as they are; tab and LF are held as they are.
+        // Characters XML cannot hold, and a value's own "_xHHHH_", are written as the format's
+        // _xHHHH_ escapes, which a spreadsheet reads back and openpyxl leaves as they are.
         QTest::addRow("control characters")
             << QString("a\tb\r\nc\x01") << QString("a\tb_x000D_\nc_x0001_") << false;
+        QTest::addRow("not XML, and an escape's look")
+            << QString("\uFFFF _x0041_") << QString("_xFFFF_ _x005F_x0041_") << false;
         QTest::addRow("half a surrogate pair")
             << QString("a") + QChar(0xD800) + "b" << QString("a?b") << true;
         QTest::addRow("empty") << QString() << QString() << false;

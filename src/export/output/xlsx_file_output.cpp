@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,16 @@ QString reasonOf(lxw_error error) {
 
 QString systemReason() {
     return qt_error_string(errno);
+}
+
+// A spreadsheet reads "_xHHHH_" in a cell as the character HHHH, and XML holds neither U+FFFE
+// nor U+FFFF (the library escapes only control characters): both are written as the format's
+// escapes, the underscore of a value's own "_xHHHH_" as "_x005F_".
+QString escapedForCell(QString value) {
+    static const QRegularExpression escapeLike(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
+    if (value.contains(u"_x")) value.replace(escapeLike, QStringLiteral("_x005F_\\1"));
+    return value.replace(QChar(0xFFFE), QStringLiteral("_xFFFE_"))
+        .replace(QChar(0xFFFF), QStringLiteral("_xFFFF_"));
 }
 
 }  // namespace
@@ -90,8 +101,9 @@ QList<RowOutput::FieldChange> XlsxFileOutput::writeRow(const QStringList& fields
             changes.append({column, QStringLiteral("had half of a character pair, written as \"?\"")});
         }
         m_widths[column] = std::max(m_widths[column], std::min(value.size(), kWidestColumn));
-        const lxw_error written = worksheet_write_string(
-            m_sheet, m_rows, lxw_col_t(column), value.toUtf8().constData(), m_rows == 0 ? m_bold : nullptr);
+        const lxw_error written = worksheet_write_string(m_sheet, m_rows, lxw_col_t(column),
+                                                         escapedForCell(value).toUtf8().constData(),
+                                                         m_rows == 0 ? m_bold : nullptr);
         if (written != LXW_NO_ERROR) {
             m_failure = reasonOf(written);
             return {};
