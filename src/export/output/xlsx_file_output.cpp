@@ -8,10 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 namespace brindle {
 
@@ -51,24 +51,28 @@ XlsxFileOutput::~XlsxFileOutput() {
 }
 
 // The file is made here, under a name no one else has, so that the library's own open of it
-// at the end cannot meet another run's file; the library replaces it then.
+// at the end cannot meet another run's file; the library rewrites it then. Made as QSaveFile
+// makes its own (mode 0666 less the umask), so that the workbook is as readable as the CSV.
 Result<void> XlsxFileOutput::open() {
     const QFileInfo target(m_path);
-    const QByteArray folder = QFile::encodeName(target.absolutePath());
-    QByteArray pattern = QFile::encodeName(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.xlsx").arg(target.fileName())));
-    const int fd = ::mkstemps(pattern.data(), 5);
-    if (fd < 0) return Error{systemReason()};
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    QByteArray folder = QFile::encodeName(target.absolutePath());
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        const QString suffix = QString::number(QRandomGenerator::global()->generate(), 36);
+        m_temporaryPath = QFile::encodeName(
+            target.absoluteDir().filePath(QStringLiteral(".%1.%2.xlsx").arg(target.fileName(), suffix)));
+        fd = ::open(m_temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        m_temporaryPath.clear();
+        return Error{systemReason()};
+    }
     ::close(fd);
-    m_temporaryPath = pattern;
 
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    QByteArray tmpdir = folder;
-    options.tmpdir = tmpdir.data();
+    options.tmpdir = folder.data();
     errno = 0;
     m_workbook = workbook_new_opt(m_temporaryPath.constData(), &options);
     if (m_workbook) m_sheet = workbook_add_worksheet(m_workbook, kSheetName);
