@@ -28,6 +28,10 @@ const Choices<DateStyle> kDateStyles{
     {QStringLiteral("locale"), DateStyle::Locale},
     {QStringLiteral("iso"), DateStyle::Iso},
 };
+const Choices<OutputFormat> kFormats{
+    {QStringLiteral("csv"), OutputFormat::Delimited},
+    {QStringLiteral("xlsx"), OutputFormat::Workbook},
+};
 const Choices<bool> kSummaries{
     {QStringLiteral("line"), false},
     {QStringLiteral("json"), true},
@@ -90,7 +94,8 @@ Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments)
     const QCommandLineOption separator(QStringLiteral("separator"), QString(), QStringLiteral("separator"));
     const QCommandLineOption quotes(QStringLiteral("quotes"), QString(), QStringLiteral("quotes"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
-    const QStringList valued{QStringLiteral("encoding"), QStringLiteral("dates"), QStringLiteral("summary")};
+    const QStringList valued{QStringLiteral("encoding"), QStringLiteral("dates"), QStringLiteral("summary"),
+                             QStringLiteral("format")};
     const QCommandLineOption alone(
         QStringList{QStringLiteral("help"), QStringLiteral("version"), QStringLiteral("list")});
     QCommandLineParser parser;
@@ -116,6 +121,14 @@ Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments)
           chooseIfSet(parser, QStringLiteral("summary"), kSummaries, request.jsonSummary)}) {
         if (!chosen) return chosen.error();
     }
+    if (parser.isSet(QStringLiteral("format"))) {
+        OutputFormat format = OutputFormat::Delimited;
+        if (auto chosen = chooseIfSet(parser, QStringLiteral("format"), kFormats, format); !chosen)
+            return chosen.error();
+        request.format = format;
+    }
+    request.delimitedOptionsGiven =
+        parser.isSet(separator) || parser.isSet(quotes) || parser.isSet(QStringLiteral("encoding"));
     request.quiet = parser.isSet(quiet);
     return request;
 }

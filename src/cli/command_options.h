@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 
 #include "cli/command_line.h"
 #include "export/export_options.h"
@@ -19,6 +20,8 @@ struct UnattendedRequest {
     QuoteRule quoting = QuoteRule::WhenNeeded;
     TextEncoding encoding = TextEncoding::Utf8;
     DateStyle dates = DateStyle::Locale;
+    std::optional<OutputFormat> format;  // unless given, the path's ending decides
+    bool delimitedOptionsGiven = false;  // --separator, --quotes or --encoding
     bool jsonSummary = false;
     bool quiet = false;
 };

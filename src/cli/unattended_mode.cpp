@@ -32,10 +32,11 @@ constexpr auto kUsage =
     "       brindle --version                        show the version\n"
     "\n"
     "Exports the configuration of every subscriber of the host named by BRINDLE_HOST into\n"
-    "the delimited file PATH. A LABEL is a data item's label as brindle --list shows it,\n"
-    "for example Alias \"Display Name\": an item is exported when its label occurs anywhere\n"
-    "in the text before /f:, without regard to case; when none does, every item is. Everything\n"
-    "after /f: is the path, blanks included; a path that begins with ~/ is in the home folder.\n"
+    "the delimited file or workbook PATH. A LABEL is a data item's label as brindle --list\n"
+    "shows it, for example Alias \"Display Name\": an item is exported when its label occurs\n"
+    "anywhere in the text before /f:, without regard to case; when none does, every item is.\n"
+    "Everything after /f: is the path, blanks included; a path that begins with ~/ is in the\n"
+    "home folder.\n"
     "An argument before /f: that is part of no label is reported on standard error, and so is\n"
     "text before /f: that names no item. Problems of single subscribers are written to\n"
     "$HOME/BrindleErrors.log.\n"
@@ -49,6 +50,8 @@ constexpr auto kUsage =
     "  --encoding=utf-8|utf-8-bom|windows-1252\n"
     "                                  the file's bytes (default utf-8; utf-8-bom begins with\n"
     "                                  the mark; windows-1252 writes \"?\" for what it lacks)\n"
+    "  --format=csv|xlsx               the kind of file (default: a PATH ending in .xlsx is a\n"
+    "                                  workbook, which takes none of the three options above)\n"
     "  --dates=locale|iso              the three time columns in the locale's form (default) or\n"
     "                                  as YYYY-MM-DD HH:MM:SS\n"
     "  --summary=line|json             on standard output at the end: one line on success\n"
@@ -144,6 +147,15 @@ int exportAsRequested(const RunConfig& config, const UnattendedRequest& request,
         return 1;
     }
 
+    const OutputFormat format = request.format.value_or(formatOfPath(*outputPath));
+    report.format = format == OutputFormat::Workbook ? QStringLiteral("xlsx") : QStringLiteral("csv");
+    if (format == OutputFormat::Workbook && request.delimitedOptionsGiven) {
+        notifier.inform(QStringLiteral("--separator, --quotes and --encoding are for a delimited file; %1 is "
+                                       "written as a workbook, which takes none of them")
+                            .arg(*outputPath));
+        return 1;
+    }
+
     Localizer strings(&notifier);
     const QStringList entries = dataItemListEntries(strings);
     for (const QString& warning : namingWarnings(request.line, request.namingArguments, entries)) {
@@ -172,6 +184,7 @@ int exportAsRequested(const RunConfig& config, const UnattendedRequest& request,
     }
 
     ExportOptions options;
+    options.format = format;
     options.outputPath = path;
     options.separator = request.separator;
     options.quoting = request.quoting;

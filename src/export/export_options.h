@@ -12,6 +12,15 @@ namespace brindle {
 // and the Windows code page are for spreadsheets that read a file without a mark otherwise.
 enum class TextEncoding { Utf8, Utf8WithMark, Windows1252 };
 
+// What kind of file the export writes.
+enum class OutputFormat { Delimited, Workbook };
+
+// A path ending in ".xlsx", in any letter case, names a workbook; any other a delimited file.
+inline OutputFormat formatOfPath(const QString& path) {
+    return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ? OutputFormat::Workbook
+                                                                      : OutputFormat::Delimited;
+}
+
 // How the three time columns are written: the locale's date text, or YYYY-MM-DD HH:MM:SS.
 enum class DateStyle { Locale, Iso };
 
@@ -24,6 +33,7 @@ struct ExportOptions {
     QStringList selectedEntries;
     TextEncoding encoding = TextEncoding::Utf8;
     DateStyle dates = DateStyle::Locale;
+    OutputFormat format = OutputFormat::Delimited;  // a workbook takes no quoting, separator or encoding
 };
 
 // What a finished export reports.

@@ -11,6 +11,7 @@
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_thread.h"
 #include "export/output/delimited_file_output.h"
+#include "export/output/xlsx_file_output.h"
 #include "export/output_path.h"
 #include "localize/localizer.h"
 #include "localize/string_ids.h"
@@ -24,6 +25,7 @@ namespace {
 
 std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const ExportOptions& options) {
     if (given) return nullptr;
+    if (options.format == OutputFormat::Workbook) return std::make_unique<XlsxFileOutput>(options.outputPath);
     return std::make_unique<DelimitedFileOutput>(options.outputPath, options.quoting, options.separator,
                                                  options.encoding);
 }

@@ -55,6 +55,7 @@ FrmMain::FrmMain(RunConfig config, Localizer& strings, Notifier& notifier)
     connect(m_mnuCheckForUpdatedVersion, &QAction::triggered, this,
             &FrmMain::mnuCheckForUpdatedVersion_Click);
     connect(m_cmdBrowse, &QPushButton::clicked, this, &FrmMain::cmdBrowse_Click);
+    connect(m_txtOutputPath, &QLineEdit::textChanged, this, &FrmMain::offerTheChoicesOfThePath);
 }
 
 void FrmMain::setLanguages(Languages* languages) {

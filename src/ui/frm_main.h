@@ -80,7 +80,8 @@ public:
 
     // Where Browse asks for a name (a file dialog); tests put their own answer there. An empty
     // answer is a cancel.
-    using FileChooser = std::function<QString(const QString& title, const QString& suggestion)>;
+    using FileChooser =
+        std::function<QString(const QString& title, const QString& suggestion, const QString& kinds)>;
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
     // Keeps the window at its one width and at least its designed height, and lets the list
@@ -103,6 +104,7 @@ protected:
 
 private:
     void fillTheScreenHeight();
+    void offerTheChoicesOfThePath();
     void buildControls();
     void buildMenus();
     void fillDataItems();

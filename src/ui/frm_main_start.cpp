@@ -52,6 +52,7 @@ private:
 ExportOptions FrmMain::exportOptions() const {
     ExportOptions options;
     options.outputPath = QFileInfo(m_txtOutputPath->text()).absoluteFilePath();
+    options.format = formatOfPath(options.outputPath);
     options.quoting = m_optQuotesAlways->isChecked()     ? QuoteRule::Always
                       : m_optNeverUseQuotes->isChecked() ? QuoteRule::Never
                                                          : QuoteRule::WhenNeeded;

@@ -59,11 +59,13 @@ bool probeOutputName(const QString& path) {
 
 void FrmMain::cmdBrowse_Click() {
     const QString title = m_strings.myLoadResString(string_id::kSelectLocation);
+    // The name's ending decides the kind of file, whichever kind the dialog shows.
+    const QString kinds =
+        QStringLiteral("Delimited text (*.csv *.txt);;Excel workbook (*.xlsx);;All Files (*)");
     const QString chosen =
-        m_chooseFile ? m_chooseFile(title, defaultOutputPath(m_config.homeFolder))
+        m_chooseFile ? m_chooseFile(title, defaultOutputPath(m_config.homeFolder), kinds)
                      : QFileDialog::getSaveFileName(this, title, defaultOutputPath(m_config.homeFolder),
-                                                    QStringLiteral("All Files (*)"), nullptr,
-                                                    QFileDialog::DontConfirmOverwrite);
+                                                    kinds, nullptr, QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) return;
     if (chosen.size() < 4 || !probeOutputName(chosen)) {
         m_notifier.inform(m_strings.myLoadResString(string_id::kInvalidFileName));
@@ -161,6 +163,16 @@ void FrmMain::setOptionsEnabled(bool enabled) {
                                          m_txtOutputPath, m_cmbSubscriberType}) {
         control->setEnabled(enabled);
     }
+    if (enabled) offerTheChoicesOfThePath();
+}
+
+void FrmMain::offerTheChoicesOfThePath() {
+    // A workbook has no separator, quoting or encoding to choose.
+    const bool delimited = formatOfPath(m_txtOutputPath->text()) == OutputFormat::Delimited;
+    for (QWidget* frame :
+         {static_cast<QWidget*>(m_frameSeperateWith), static_cast<QWidget*>(m_frameUseQuotes)})
+        frame->setEnabled(delimited && !m_running);
+    m_mnuTextEncoding->setEnabled(delimited);
 }
 
 void FrmMain::openForViewing(const QString& path) {

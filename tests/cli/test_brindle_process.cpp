@@ -119,6 +119,8 @@ private slots:
         row("output within one write buffer",
             {"Alias", "Display Name", "Caller Input Key Actions", "Greetings Enabled", "/f:%1/x.csv"},
             "cannot write the output file %1/x.csv: File too large", "Alias=", false);
+        row("a workbook with a separator", {"--separator=tab", "Alias", "/f:%1/x.xlsx"},
+            "are for a delimited file");
         row("log cut short", to, "%2/BrindleErrors.log is incomplete", "Alias=", false);
         // Turned into text and copied, one 100 MB value needs more than the limit leaves.
         row("out of memory", {"Alias", "Display Name", "/f:%1/x.csv"}, "out of memory",
@@ -248,6 +250,21 @@ private slots:
         QCOMPARE(summary.value("warnings").toInt(), log.count("(warning)") - 1);
         QCOMPARE(summary.value("exit_status").toInt(), 0);
         QVERIFY(!summary.contains("message"));
+    }
+
+    // The workbook of a host holds, each as a text cell, what its delimited file holds.
+    void aWorkbookHoldsTheDelimitedFilesFields() {
+        QStringList everything;
+        for (QString label : runBrindle(brindleEnvironment(m_sample, home()), {"--list"}).out.split('\n'))
+            if (!label.isEmpty()) everything << label;
+        for (const char* name : {"all.csv", "all.xlsx"})
+            QCOMPARE(
+                runBrindle(brindleEnvironment(m_sample, home()), everything + QStringList{"/f:" + out(name)})
+                    .exitCode,
+                0);
+        const ProcessOutcome compared = runProcess(
+            "/usr/bin/python3", {QStringLiteral(BRINDLE_SAME_ROWS), out("all.csv"), out("all.xlsx")});
+        QVERIFY2(compared.out == "same\n", qPrintable(compared.out + compared.err));
     }
 
     // A byte that is not text in the locale would otherwise turn into U+FFFD: another name.

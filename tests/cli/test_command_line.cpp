@@ -52,6 +52,8 @@ private slots:
             "refused: unknown encoding \"latin1\": use --encoding=utf-8,");
         row("bad dates", {"--dates=us"}, "refused: unknown dates \"us\": use --dates=locale or --dates=iso");
         row("bad summary", {"--summary=xml"}, "refused: unknown summary \"xml\"");
+        row("bad format", {"--format=ods"},
+            "refused: unknown format \"ods\": use --format=csv or --format=xlsx");
         row("no value", {"--separator", "A"}, "refused: missing value after '--separator'");
         row("help with more", {"A", "--help"}, "refused: --help, --version and --list");
     }

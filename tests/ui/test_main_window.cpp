@@ -195,6 +195,34 @@ private slots:
         QVERIFY(!help->isVisible());
     }
 
+    // A workbook has no separator, quoting or encoding: Browse offers both kinds of file, the
+    // choices follow the path's ending, and the run writes the kind the path names.
+    void theChoicesFollowTheKindOfFile() {
+        Window window(config());
+        window.frm.show();
+        QString kinds;
+        window.frm.setFileChooser([&](const QString&, const QString&, const QString& offered) {
+            kinds = offered;
+            return m_home.filePath("book.XLSX");
+        });
+        window.frm.cmdBrowse_Click();
+        QVERIFY2(kinds.startsWith("Delimited text (*.csv *.txt);;Excel workbook (*.xlsx)"),
+                 qPrintable(kinds));
+        const auto offered = [&] {
+            return QList<bool>{window.find("frameSeperateWith")->isEnabled(),
+                               window.find("frameUseQuotes")->isEnabled(),
+                               window.find<QMenu>("mnuTextEncoding")->isEnabled()};
+        };
+        QCOMPARE(offered(), QList<bool>(3, false));
+        QVERIFY(testing::saveScreenshot(window.frm, "workbook-path"));
+        window.choose(1, m_home.filePath("book.XLSX"));
+        window.frm.cmdStart_Click();
+        QVERIFY(fileContents(m_home.filePath("book.XLSX")).startsWith("PK"));
+        QCOMPARE(offered(), QList<bool>(3, false));  // the run's end leaves them so
+        window.find<QLineEdit>("txtOutputPath")->setText(m_home.filePath("book.csv"));
+        QCOMPARE(offered(), QList<bool>(3, true));
+    }
+
     // The File menu's text encoding reaches the file.
     void theChosenEncodingReachesTheFile() {
         Window window(config());
@@ -230,7 +258,7 @@ private slots:
         QVERIFY(testing::writeFile(m_home.filePath("existing.csv"), "yesterday\r\n"));
         Window window(config());
         const QString before = window.find<QLineEdit>("txtOutputPath")->text();
-        window.frm.setFileChooser([&](const QString&, const QString&) { return path; });
+        window.frm.setFileChooser([&](const QString&, const QString&, const QString&) { return path; });
         window.choose(browse ? 0 : 1, browse ? before : path);
         browse ? window.frm.cmdBrowse_Click() : window.frm.cmdStart_Click();
         const bool kept = browse && (path.isEmpty() || !message.isEmpty());

@@ -100,9 +100,9 @@ QList<RowOutput::FieldChange> XlsxFileOutput::writeRow(const QStringList& fields
             if (value.back().isHighSurrogate()) value.chop(1);
             changes.append(
                 {column,
-                 QStringLiteral("was cut to the %1 characters a workbook cell holds").arg(kCellCapacity)});
+                 QStringLiteral("a value longer than the %1 characters a workbook cell holds was cut there").arg(kCellCapacity)});
         } else if (!QStringView(value).isValidUtf16()) {
-            changes.append({column, QStringLiteral("had half of a character pair, written as \"?\"")});
+            changes.append({column, QStringLiteral("half of a character pair was written as \"?\"")});
         }
         m_widths[column] = std::max(m_widths[column], std::min(value.size(), kWidestColumn));
         const lxw_error written = worksheet_write_string(m_sheet, m_rows, lxw_col_t(column),
