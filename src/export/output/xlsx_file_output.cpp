@@ -100,7 +100,8 @@ QList<RowOutput::FieldChange> XlsxFileOutput::writeRow(const QStringList& fields
             if (value.back().isHighSurrogate()) value.chop(1);
             changes.append(
                 {column,
-                 QStringLiteral("a value longer than the %1 characters a workbook cell holds was cut there").arg(kCellCapacity)});
+                 QStringLiteral("a value longer than the %1 characters a workbook cell holds was cut there")
+                     .arg(kCellCapacity)});
         } else if (!QStringView(value).isValidUtf16()) {
             changes.append({column, QStringLiteral("half of a character pair was written as \"?\"")});
         }
