@@ -265,6 +265,14 @@ private slots:
         const ProcessOutcome compared = runProcess(
             "/usr/bin/python3", {QStringLiteral(BRINDLE_SAME_ROWS), out("all.csv"), out("all.xlsx")});
         QVERIFY2(compared.out == "same\n", qPrintable(compared.out + compared.err));
+        // A refused run still gets the summary it asked for.
+        const ProcessOutcome refused =
+            runBrindle(brindleEnvironment(m_sample, home()),
+                       {"--summary=json", "--quotes=always", "/f:" + out("all.xlsx")});
+        const QJsonObject summary = QJsonDocument::fromJson(refused.out.toUtf8()).object();
+        QCOMPARE(summary.value("exit_status").toInt(), refused.exitCode);
+        QVERIFY(refused.exitCode == 1 &&
+                summary.value("message").toString().contains("are for a delimited file"));
     }
 
     // A byte that is not text in the locale would otherwise turn into U+FFFD: another name.
