@@ -168,6 +168,13 @@ private slots:
         QVERIFY2(read.ok(), qPrintable(read.ok() ? QString() : read.error().message));
         QCOMPARE(read->value_or(-1), status);
     }
+
+    void aRegistryFileBehindASymbolicLinkIsRead() {
+        QVERIFY(writeFile(path("elsewhere.reg"), kVersion5 + QByteArray("[HKEY_LOCAL_MACHINE\\A]\r\n")));
+        QVERIFY(QFile::link(path("elsewhere.reg"), path("registry.reg")));
+        const auto registry = RegistryFile::load(path("registry.reg"));
+        QVERIFY(registry.ok() && registry->hasKey("A"));
+    }
 };
 
 QTEST_GUILESS_MAIN(HostFilesTest)
