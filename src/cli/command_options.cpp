@@ -33,7 +33,7 @@ const Choices<OutputFormat> kFormats{
     {QStringLiteral("xlsx"), OutputFormat::Workbook},
 };
 const Choices<bool> kSummaries{
-    {QStringLiteral("line"), false},
+    {QStringLiteral("text"), false},
     {QStringLiteral("json"), true},
 };
 const Choices<QuoteRule> kQuoteRules{

@@ -54,7 +54,7 @@ constexpr auto kUsage =
     "                                  workbook, which takes none of the three options above)\n"
     "  --dates=locale|iso              the three time columns in the locale's form (default) or\n"
     "                                  as YYYY-MM-DD HH:MM:SS\n"
-    "  --summary=line|json             on standard output at the end: one line on success\n"
+    "  --summary=text|json             on standard output at the end: one line on success\n"
     "                                  (default), or one JSON object on success and failure\n"
     "  --quiet                         no progress line and no line on success; warnings and\n"
     "                                  errors are still written\n"
