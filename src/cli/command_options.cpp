@@ -28,7 +28,7 @@ const Choices<DateStyle> kDateStyles{
     {QStringLiteral("locale"), DateStyle::Locale},
     {QStringLiteral("iso"), DateStyle::Iso},
 };
-const Choices<OutputFormat> kFormats{
+const Choices<std::optional<OutputFormat>> kFormats{
     {QStringLiteral("csv"), OutputFormat::Delimited},
     {QStringLiteral("xlsx"), OutputFormat::Workbook},
 };
@@ -118,14 +118,9 @@ Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments)
           chooseIfSet(parser, QStringLiteral("quotes"), kQuoteRules, request.quoting),
           chooseIfSet(parser, QStringLiteral("encoding"), kEncodings, request.encoding),
           chooseIfSet(parser, QStringLiteral("dates"), kDateStyles, request.dates),
-          chooseIfSet(parser, QStringLiteral("summary"), kSummaries, request.jsonSummary)}) {
+          chooseIfSet(parser, QStringLiteral("summary"), kSummaries, request.jsonSummary),
+          chooseIfSet(parser, QStringLiteral("format"), kFormats, request.format)}) {
         if (!chosen) return chosen.error();
-    }
-    if (parser.isSet(QStringLiteral("format"))) {
-        OutputFormat format = OutputFormat::Delimited;
-        if (auto chosen = chooseIfSet(parser, QStringLiteral("format"), kFormats, format); !chosen)
-            return chosen.error();
-        request.format = format;
     }
     request.delimitedOptionsGiven =
         parser.isSet(separator) || parser.isSet(quotes) || parser.isSet(QStringLiteral("encoding"));

@@ -104,6 +104,8 @@ protected:
 
 private:
     void fillTheScreenHeight();
+    // While the window manager may still undo the screen's fill, puts it back.
+    void holdTheScreenFill();
     void offerTheChoicesOfThePath();
     void buildControls();
     void buildMenus();

@@ -97,8 +97,7 @@ void FrmMain::Form_Resize() {
 void FrmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Form_Resize();
-    if (!m_holdScreenFill.hasExpired())
-        QMetaObject::invokeMethod(this, &FrmMain::fillTheScreenHeight, Qt::QueuedConnection);
+    holdTheScreenFill();
 }
 
 void FrmMain::showEvent(QShowEvent* event) {
@@ -126,6 +125,10 @@ void FrmMain::changeEvent(QEvent* event) {
 
 void FrmMain::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    holdTheScreenFill();
+}
+
+void FrmMain::holdTheScreenFill() {
     if (!m_holdScreenFill.hasExpired())
         QMetaObject::invokeMethod(this, &FrmMain::fillTheScreenHeight, Qt::QueuedConnection);
 }
