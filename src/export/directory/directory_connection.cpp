@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "export/directory/native_read.h"
+
 namespace brindle {
 
 namespace {
@@ -187,10 +189,18 @@ Result<Recordset> DirectoryConnection::select(const QString& sql, const QVariant
     return onThread(
         [sql, boundValues](Link& link) -> Result<Recordset> {
             const QSqlDatabase db = link.database();
-            QSqlQuery query(db);
-            query.setForwardOnly(true);
-            auto rows = query.prepare(sql) ? execute(db, query, sql, boundValues)
-                                           : Result<Recordset>(failureOf(db, query.lastError(), sql));
+            Result<Recordset> rows = Error{};
+            NativeRead native = boundValues.isEmpty() ? readNatively(db, sql) : NativeRead{};
+            if (native.rows) {
+                rows = std::move(*native.rows);
+            } else if (native.failure.isValid()) {
+                rows = failureOf(db, native.failure, sql);
+            } else {
+                QSqlQuery query(db);
+                query.setForwardOnly(true);
+                rows = query.prepare(sql) ? execute(db, query, sql, boundValues)
+                                          : Result<Recordset>(failureOf(db, query.lastError(), sql));
+            }
             // Named by its statement, as start-up shows it.
             if (!rows) {
                 Error failure = rows.error();

@@ -12,7 +12,7 @@ bool isAsciiCapital(QChar c) {
 }
 
 // The value of a text of ASCII digits after an optional sign, when it fits 64 bits.
-std::optional<qint64> wholeNumberIn(const QString& text) {
+std::optional<qint64> wholeNumberIn(QStringView text) {
     const qsizetype digits = !text.isEmpty() && (text[0] == u'+' || text[0] == u'-') ? 1 : 0;
     if (digits == text.size()) return std::nullopt;
     if (!std::all_of(text.cbegin() + digits, text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
@@ -22,13 +22,15 @@ std::optional<qint64> wholeNumberIn(const QString& text) {
     return ok ? std::optional(number) : std::nullopt;
 }
 
+QChar lowerAscii(QChar c) {
+    return isAsciiCapital(c) ? QChar(c.unicode() + (u'a' - u'A')) : c;
+}
+
 QString keyOfText(const QString& text) {
     if (const auto number = wholeNumberIn(text)) return QString::number(*number);
     if (std::none_of(text.cbegin(), text.cend(), isAsciiCapital)) return text;
     QString lower = text;
-    for (QChar& c : lower) {
-        if (isAsciiCapital(c)) c = QChar(c.unicode() + (u'a' - u'A'));
-    }
+    for (QChar& c : lower) c = lowerAscii(c);
     return lower;
 }
 
@@ -52,6 +54,24 @@ std::optional<QString> idKey(const QVariant& value) {
     }
     // A number of any other type reads as its decimal digits.
     return keyOfText(value.toString());
+}
+
+bool hasIdKey(const QVariant& value, QStringView key) {
+    if (value.metaType().id() != QMetaType::QString) {
+        const std::optional<QString> own = idKey(value);
+        return own && *own == key;
+    }
+    // A text's key compared without making it: this runs for every row a search passes.
+    const QString& text = *static_cast<const QString*>(value.constData());
+    if (const auto number = wholeNumberIn(text)) {
+        const auto wanted = wholeNumberIn(key);  // a key that is a number is in its shortest form
+        return wanted && *wanted == *number;
+    }
+    if (text.size() != key.size()) return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (lowerAscii(text[i]) != key[i]) return false;
+    }
+    return true;
 }
 
 }  // namespace brindle

@@ -14,4 +14,7 @@ namespace brindle {
 // the ASCII letters in lower case. A Null has no key and matches nothing.
 std::optional<QString> idKey(const QVariant& value);
 
+// Whether idKey(value) is `key`, without making the value's key.
+bool hasIdKey(const QVariant& value, QStringView key);
+
 }  // namespace brindle

@@ -8,111 +8,36 @@
 
 #include "export/directory/directory_thread.h"
 #include "export/directory/id_key.h"
+#include "export/directory/recordset_builder.h"
+#include "export/directory/recordset_store.h"
 
 namespace brindle {
-
-namespace {
-
-// Value 0 of every pool is the Null.
-constexpr quint32 kNull = 0;
-
-const QString* textOf(const QVariant& value) {
-    return value.metaType().id() == QMetaType::QString ? static_cast<const QString*>(value.constData())
-                                                       : nullptr;
-}
-
-}  // namespace
-
-struct Recordset::Store {
-    QStringList fieldNames;
-    int fieldCount = 0;
-    std::shared_ptr<const QList<QVariant>> values;  // distinct values, shared by regrouped copies
-    std::vector<quint32> cells;                     // row after row, fieldCount each
-
-    struct NameHit {
-        QString name;
-        int field = -1;
-    };
-    mutable std::array<NameHit, 16> hits;  // see fieldIndex()
-    mutable std::size_t nextHit = 0;
-
-    qsizetype rowCount() const { return fieldCount == 0 ? 0 : qsizetype(cells.size()) / fieldCount; }
-};
-
-namespace {
-
-// Collects the values of one statement, each distinct text or whole number once.
-class ValuePool {
-public:
-    ValuePool() { m_values << QVariant(); }
-
-    quint32 add(const QVariant& value) {
-        if (value.isNull()) return kNull;
-        if (const QString* text = textOf(value)) {
-            auto known = m_texts.constFind(*text);
-            if (known != m_texts.constEnd()) return *known;
-            return *m_texts.insert(*text, append(value));
-        }
-        const int type = value.metaType().id();
-        if (type == QMetaType::Int || type == QMetaType::LongLong) {
-            const std::pair<int, qint64> key{type, value.toLongLong()};
-            auto known = m_numbers.constFind(key);
-            if (known != m_numbers.constEnd()) return *known;
-            return *m_numbers.insert(key, append(value));
-        }
-        return append(value);
-    }
-
-    std::shared_ptr<const QList<QVariant>> take() {
-        return std::make_shared<const QList<QVariant>>(std::move(m_values));
-    }
-
-private:
-    quint32 append(const QVariant& value) {
-        m_values << value;
-        return quint32(m_values.size() - 1);
-    }
-
-    QList<QVariant> m_values;
-    QHash<QString, quint32> m_texts;
-    QHash<std::pair<int, qint64>, quint32> m_numbers;
-};
-
-}  // namespace
 
 Recordset::Recordset(std::shared_ptr<const Store> store, qsizetype begin, qsizetype end)
     : m_store(std::move(store)), m_begin(begin), m_end(end), m_position(begin) {}
 
 Recordset Recordset::fromRows(QStringList fieldNames, QList<QVariantList> rows) {
-    auto store = std::make_shared<Store>();
-    store->fieldCount = int(fieldNames.size());
-    store->fieldNames = std::move(fieldNames);
-    ValuePool pool;
+    RecordsetBuilder builder(std::move(fieldNames));
     for (const QVariantList& row : std::as_const(rows)) {
-        for (int i = 0; i < store->fieldCount; ++i) store->cells.push_back(pool.add(row.value(i)));
+        for (int i = 0; i < builder.fieldCount(); ++i) builder.addValue(row.value(i));
     }
-    store->values = pool.take();
-    const qsizetype count = store->rowCount();
-    return Recordset(std::move(store), 0, count);
+    return builder.take();
 }
 
 Result<Recordset> Recordset::fetchAll(QSqlQuery& query) {
     const QSqlRecord record = query.record();
-    auto store = std::make_shared<Store>();
-    for (int i = 0; i < record.count(); ++i) store->fieldNames << record.fieldName(i);
-    store->fieldCount = int(store->fieldNames.size());
-    ValuePool pool;
+    QStringList fieldNames;
+    for (int i = 0; i < record.count(); ++i) fieldNames << record.fieldName(i);
+    RecordsetBuilder builder(std::move(fieldNames));
     while (query.next()) {
         DirectoryThread::heartbeat();
-        for (int i = 0; i < store->fieldCount; ++i) store->cells.push_back(pool.add(query.value(i)));
+        for (int i = 0; i < builder.fieldCount(); ++i) builder.addValue(query.value(i));
     }
     if (query.lastError().isValid()) {
         return Error{query.lastError().text(), query.lastError().nativeErrorCode().toInt(),
                      QStringLiteral("Recordset")};
     }
-    store->values = pool.take();
-    const qsizetype count = store->rowCount();
-    return Recordset(std::move(store), 0, count);
+    return builder.take();
 }
 
 const QStringList& Recordset::fieldNames() const {
@@ -160,9 +85,20 @@ void Recordset::indexField(QStringView name) {
     m_indexedField = fieldIndex(name);
     m_index.reset();
     if (m_indexedField < 0) return;
-    auto index = std::make_shared<QHash<QString, QList<qsizetype>>>();
+    auto index = std::make_shared<Index>();
+    index->nextRow.assign(std::size_t(m_end - m_begin), -1);
+    QHash<QString, qsizetype> lastRow;
     for (qsizetype row = m_begin; row < m_end; ++row) {
-        if (const auto key = idKey(cell(row, m_indexedField))) (*index)[*key].append(row);
+        const auto key = idKey(cell(row, m_indexedField));
+        if (!key) continue;
+        auto last = lastRow.find(*key);
+        if (last == lastRow.end()) {
+            index->firstRow.insert(*key, row);
+            lastRow.insert(*key, row);
+        } else {
+            index->nextRow[std::size_t(*last - m_begin)] = row;
+            *last = row;
+        }
     }
     m_index = std::move(index);
 }
@@ -192,64 +128,93 @@ bool Recordset::Find(QStringView name, const QVariant& wanted) {
         return false;
     }
     if (field == m_indexedField && m_index) {
-        const auto hit = m_index->constFind(*key);
-        if (hit != m_index->constEnd()) {
-            const auto row = std::lower_bound(hit->cbegin(), hit->cend(), m_position);
-            if (row != hit->cend() && *row < m_end) {
-                m_position = *row;
-                return true;
-            }
-        }
-        m_position = m_end;
-        return false;
+        const auto first = m_index->firstRow.constFind(*key);
+        qsizetype row = first == m_index->firstRow.constEnd() ? -1 : *first;
+        while (row >= 0 && row < m_position) row = m_index->nextRow[std::size_t(row - m_begin)];
+        m_position = row >= 0 && row < m_end ? row : m_end;
+        return m_position < m_end;
     }
     for (; m_position < m_end; ++m_position) {
-        if (idKey(cell(m_position, field)) == key) return true;
+        if (hasIdKey(cell(m_position, field), *key)) return true;
     }
     return false;
 }
 
 Recordset::Groups Recordset::groupedBy(QStringView name) const {
     Groups groups;
-    auto store = std::make_shared<Store>();
-    if (m_store) {
-        store->fieldNames = m_store->fieldNames;
-        store->fieldCount = m_store->fieldCount;
-        store->values = m_store->values;
-    }
     const int field = fieldIndex(name);
-    if (field >= 0) {
-        // Rows of one key together, each group in the original order, groups in the order
-        // their first rows came: a counting sort, without a list per group.
-        QHash<QString, qsizetype> groupOfKey;
-        QList<qsizetype> sizes;
-        std::vector<qsizetype> groupOfRow(std::size_t(m_end - m_begin), -1);
-        for (qsizetype row = m_begin; row < m_end; ++row) {
-            const std::optional<QString> key = idKey(cell(row, field));
-            if (!key) continue;
-            auto group = groupOfKey.constFind(*key);
-            if (group == groupOfKey.constEnd()) {
-                group = groupOfKey.insert(*key, sizes.size());
-                sizes << 0;
+    if (field < 0) {
+        groups.all = Recordset(m_store, m_begin, m_begin);
+        return groups;
+    }
+    // Each distinct value's key is made once. Groups are numbered in the order their first
+    // rows come; a row without a key belongs to none.
+    constexpr qint32 kUnseen = -2, kNoKey = -1;
+    const QList<QVariant>& values = *m_store->values;
+    std::vector<qint32> groupOfValue(std::size_t(values.size()), kUnseen);
+    QHash<QString, qint32> groupOfKey;
+    std::vector<qsizetype> sizes, firstRows;
+    std::vector<qint32> groupOfRow(std::size_t(m_end - m_begin));
+    bool contiguous = true;  // each group's rows one after another, in the rows as they stand
+    qint32 previous = kNoKey;
+    for (qsizetype row = m_begin; row < m_end; ++row) {
+        const quint32 value = m_store->cells[std::size_t(row * m_store->fieldCount + field)];
+        qint32& group = groupOfValue[value];
+        if (group == kUnseen) {
+            const std::optional<QString> key = idKey(values[value]);
+            if (!key) {
+                group = kNoKey;
+            } else {
+                auto known = groupOfKey.constFind(*key);
+                if (known == groupOfKey.constEnd())
+                    known = groupOfKey.insert(*key, qint32(groupOfKey.size()));
+                group = *known;
             }
-            ++sizes[*group];
-            groupOfRow[std::size_t(row - m_begin)] = *group;
         }
-        QList<qsizetype> next(sizes.size());
-        for (qsizetype group = 1; group < sizes.size(); ++group)
-            next[group] = next[group - 1] + sizes[group - 1];
+        groupOfRow[std::size_t(row - m_begin)] = group;
+        if (group >= 0) {
+            if (std::size_t(group) == sizes.size()) {
+                sizes.push_back(0);
+                firstRows.push_back(row);
+            } else if (group != previous) {
+                contiguous = false;
+            }
+            ++sizes[std::size_t(group)];
+        }
+        previous = group;
+    }
+    if (contiguous) {
+        // Nothing to move: the groups are cut from the rows as they are.
         for (auto key = groupOfKey.cbegin(); key != groupOfKey.cend(); ++key) {
-            groups.spans.insert(key.key(), {next[*key], next[*key] + sizes[*key]});
+            const std::size_t group = std::size_t(*key);
+            groups.spans.insert(key.key(), {firstRows[group], firstRows[group] + sizes[group]});
         }
-        const std::size_t width = std::size_t(m_store->fieldCount);
-        store->cells.resize(std::size_t(next.isEmpty() ? 0 : next.last() + sizes.last()) * width);
-        for (qsizetype row = m_begin; row < m_end; ++row) {
-            const qsizetype group = groupOfRow[std::size_t(row - m_begin)];
-            if (group < 0) continue;
-            const auto first = m_store->cells.begin() + row * m_store->fieldCount;
-            std::copy(first, first + m_store->fieldCount,
-                      store->cells.begin() + next[group]++ * qsizetype(width));
-        }
+        groups.all = *this;
+        groups.all.m_position = m_begin;
+        groups.all.m_indexedField = -1;
+        groups.all.m_index.reset();
+        return groups;
+    }
+    // Rows of one key together, each group in the original order: a counting sort.
+    std::vector<qsizetype> next(sizes.size());
+    for (std::size_t group = 1; group < sizes.size(); ++group)
+        next[group] = next[group - 1] + sizes[group - 1];
+    for (auto key = groupOfKey.cbegin(); key != groupOfKey.cend(); ++key) {
+        const std::size_t group = std::size_t(*key);
+        groups.spans.insert(key.key(), {next[group], next[group] + sizes[group]});
+    }
+    auto store = std::make_shared<Store>();
+    store->fieldNames = m_store->fieldNames;
+    store->fieldCount = m_store->fieldCount;
+    store->values = m_store->values;
+    const std::size_t width = std::size_t(m_store->fieldCount);
+    store->cells.resize(std::size_t(next.empty() ? 0 : next.back() + sizes.back()) * width);
+    for (qsizetype row = m_begin; row < m_end; ++row) {
+        const qint32 group = groupOfRow[std::size_t(row - m_begin)];
+        if (group < 0) continue;
+        const auto first = m_store->cells.begin() + row * m_store->fieldCount;
+        std::copy(first, first + m_store->fieldCount,
+                  store->cells.begin() + next[std::size_t(group)]++ * qsizetype(width));
     }
     const qsizetype count = store->rowCount();
     groups.all = Recordset(std::move(store), 0, count);

@@ -61,9 +61,10 @@ public:
     // its first row; `keep` sees a recordset standing on each row in turn.
     Recordset filtered(const std::function<bool(const Recordset&)>& keep) const;
 
-    // The same rows regrouped by the idKey of one field, for look-ups by that field: each
+    // The same rows grouped by the idKey of one field, for look-ups by that field: each
     // distinct key maps to its rows, contiguous and in their original order. Grouping
-    // shares the values; `recordsetOf` cuts a recordset of one group.
+    // shares the values, and the rows too where each key's rows already stand together;
+    // `recordsetOf` cuts a recordset of one group.
     struct Groups;
     Groups groupedBy(QStringView field) const;
 
@@ -79,10 +80,16 @@ private:
     qsizetype m_end = 0;
     qsizetype m_position = 0;
 
+    // The rows of each key of the indexed field: the first, and from each the next.
+    struct Index {
+        QHash<QString, qsizetype> firstRow;
+        std::vector<qsizetype> nextRow;  // by row from m_begin; -1 after the last
+    };
     int m_indexedField = -1;
-    std::shared_ptr<const QHash<QString, QList<qsizetype>>> m_index;  // idKey -> rows, ascending
+    std::shared_ptr<const Index> m_index;
 
     friend struct Groups;
+    friend class RecordsetBuilder;
 };
 
 struct Recordset::Groups {
@@ -90,7 +97,7 @@ struct Recordset::Groups {
     // for a key no row had, and for a Null, which matches no row.
     Recordset recordsetOf(const QVariant& value) const;
 
-    Recordset all;                                          // the regrouped rows
+    Recordset all;                                          // the rows the groups are cut from
     QHash<QString, std::pair<qsizetype, qsizetype>> spans;  // idKey -> [begin, end)
 };
 
