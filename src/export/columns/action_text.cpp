@@ -75,7 +75,9 @@ QString namedHandler(ColumnContext& context, const ViewKey& view, const QString&
 }
 
 QString callHandlerJump(ColumnContext& context, const QString& targetId, const HandlerJump& jump) {
-    if (targetId.compare(QLatin1String("[dontset]"), Qt::CaseInsensitive) == 0) return jump.unset;
+    static constexpr QLatin1StringView kDontSet("[dontset]");
+    if (targetId.size() == kDontSet.size() && targetId.compare(kDontSet, Qt::CaseInsensitive) == 0)
+        return jump.unset;
     const std::optional<Recordset> handler = onlyRow(context, views::kCallHandler, targetId);
     if (!handler) return kInvalidLink;
     if (!isTrue(context, fieldValue(context, *handler, u"IsPrimary"), u"IsPrimary")) {

@@ -1,5 +1,7 @@
 #include "export/columns/caller_input_columns.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -7,6 +9,7 @@
 #include "export/columns/column_context.h"
 #include "export/columns/field_text.h"
 #include "export/directory/directory_lookup.h"
+#include "export/directory/id_key.h"
 
 namespace brindle {
 
@@ -47,16 +50,27 @@ void writeCallerInputKeys(ColumnContext& context) {
         for (std::size_t i = 0; i < std::size(kKeys); ++i) context.AppendField(QString());
         return;
     }
-    for (QLatin1StringView key : kKeys) {
-        entries->MoveFirst();
-        if (!entries->Find(u"TouchtoneKey", QString(key))) {
+    // The first entry of each key, found in one pass: each entry's key is read once.
+    std::array<qsizetype, std::size(kKeys)> entryOfKey;
+    entryOfKey.fill(-1);
+    for (entries->MoveFirst(); !entries->AtEOF(); entries->MoveNext()) {
+        const Result<QVariant> touchtone = entries->value(u"TouchtoneKey");
+        const std::optional<QString> entryKey = touchtone ? idKey(*touchtone) : std::nullopt;
+        if (!entryKey) continue;
+        const auto key = std::find(std::cbegin(kKeys), std::cend(kKeys), *entryKey);
+        if (key != std::cend(kKeys) && entryOfKey[std::size_t(key - kKeys)] < 0)
+            entryOfKey[std::size_t(key - kKeys)] = entries->position();
+    }
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        if (entryOfKey[i] < 0) {
             // The line has always said "alias" and shown the key.
             context.WriteLogLine(
                 QStringLiteral("(error) could not find user input key for this subscriber by alias='%1'")
-                    .arg(key));
+                    .arg(kKeys[i]));
             context.AppendField(QString());
             continue;
         }
+        entries->MoveTo(entryOfKey[i]);
         context.AppendField(actionText(context, *entries));
     }
 }

@@ -17,6 +17,12 @@ std::optional<qint64> wholeNumberIn(QStringView text) {
     if (digits == text.size()) return std::nullopt;
     if (!std::all_of(text.cbegin() + digits, text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
+    // Eighteen digits always fit; only longer texts need the careful reading.
+    if (text.size() - digits <= 18) {
+        qint64 number = 0;
+        for (qsizetype i = digits; i < text.size(); ++i) number = number * 10 + (text[i].unicode() - u'0');
+        return text[0] == u'-' ? -number : number;
+    }
     bool ok = false;
     const qint64 number = text.toLongLong(&ok);
     return ok ? std::optional(number) : std::nullopt;
@@ -27,7 +33,13 @@ QChar lowerAscii(QChar c) {
 }
 
 QString keyOfText(const QString& text) {
-    if (const auto number = wholeNumberIn(text)) return QString::number(*number);
+    if (const auto number = wholeNumberIn(text)) {
+        // Most numbers are already in their shortest form.
+        const bool shortest = text[0] != u'+' &&
+                              (text.size() == 1 || text[text[0] == u'-' ? 1 : 0] != u'0') &&
+                              text != QLatin1StringView("-0");
+        return shortest ? text : QString::number(*number);
+    }
     if (std::none_of(text.cbegin(), text.cend(), isAsciiCapital)) return text;
     QString lower = text;
     for (QChar& c : lower) c = lowerAscii(c);

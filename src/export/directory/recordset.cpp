@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "export/directory/directory_thread.h"
 #include "export/directory/id_key.h"
@@ -47,18 +48,16 @@ const QStringList& Recordset::fieldNames() const {
 
 int Recordset::fieldIndex(QStringView name) const {
     if (!m_store) return -1;
-    // Producers ask by the same few names over and over: remember where each name as asked
-    // was found, so that a read costs one exact comparison instead of a case-blind scan.
-    for (const Store::NameHit& hit : m_store->hits) {
-        if (hit.field >= 0 && name == hit.name) return hit.field;
-    }
+    Store::NameHit& hit = (*m_store->hits)[quintptr(name.data()) / sizeof(QChar) % m_store->hits->size()];
+    if (hit.asked == name.data() && hit.name.size() == name.size() &&
+        std::memcmp(hit.name.constData(), name.data(), std::size_t(name.size()) * sizeof(QChar)) == 0)
+        return hit.field;
     // The first of two equally named fields wins, as in a SELECT * over a join.
     int field = -1;
     for (int i = 0; i < m_store->fieldCount && field < 0; ++i) {
         if (name.compare(m_store->fieldNames[i], Qt::CaseInsensitive) == 0) field = i;
     }
-    auto& hits = m_store->hits;
-    if (field >= 0) hits[m_store->nextHit++ % hits.size()] = {name.toString(), field};
+    if (field >= 0) hit = {name.toString(), name.data(), field};
     return field;
 }
 
@@ -104,12 +103,7 @@ void Recordset::indexField(QStringView name) {
 }
 
 Recordset Recordset::filtered(const std::function<bool(const Recordset&)>& keep) const {
-    auto store = std::make_shared<Store>();
-    if (m_store) {
-        store->fieldNames = m_store->fieldNames;
-        store->fieldCount = m_store->fieldCount;
-        store->values = m_store->values;
-    }
+    auto store = m_store ? m_store->sibling() : std::make_shared<Store>();
     Recordset cursor = *this;
     for (cursor.MoveFirst(); !cursor.AtEOF(); cursor.MoveNext()) {
         if (!keep(cursor)) continue;
@@ -152,7 +146,8 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
     constexpr qint32 kUnseen = -2, kNoKey = -1;
     const QList<QVariant>& values = *m_store->values;
     std::vector<qint32> groupOfValue(std::size_t(values.size()), kUnseen);
-    QHash<QString, qint32> groupOfKey;
+    QHash<QString, qint32>& groupOfKey = groups.groupOfKey;
+    groups.field = field;
     std::vector<qsizetype> sizes, firstRows;
     std::vector<qint32> groupOfRow(std::size_t(m_end - m_begin));
     bool contiguous = true;  // each group's rows one after another, in the rows as they stand
@@ -185,10 +180,8 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
     }
     if (contiguous) {
         // Nothing to move: the groups are cut from the rows as they are.
-        for (auto key = groupOfKey.cbegin(); key != groupOfKey.cend(); ++key) {
-            const std::size_t group = std::size_t(*key);
-            groups.spans.insert(key.key(), {firstRows[group], firstRows[group] + sizes[group]});
-        }
+        for (std::size_t group = 0; group < sizes.size(); ++group)
+            groups.spans.emplace_back(firstRows[group], firstRows[group] + sizes[group]);
         groups.all = *this;
         groups.all.m_position = m_begin;
         groups.all.m_indexedField = -1;
@@ -199,14 +192,9 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
     std::vector<qsizetype> next(sizes.size());
     for (std::size_t group = 1; group < sizes.size(); ++group)
         next[group] = next[group - 1] + sizes[group - 1];
-    for (auto key = groupOfKey.cbegin(); key != groupOfKey.cend(); ++key) {
-        const std::size_t group = std::size_t(*key);
-        groups.spans.insert(key.key(), {next[group], next[group] + sizes[group]});
-    }
-    auto store = std::make_shared<Store>();
-    store->fieldNames = m_store->fieldNames;
-    store->fieldCount = m_store->fieldCount;
-    store->values = m_store->values;
+    for (std::size_t group = 0; group < sizes.size(); ++group)
+        groups.spans.emplace_back(next[group], next[group] + sizes[group]);
+    auto store = m_store->sibling();
     const std::size_t width = std::size_t(m_store->fieldCount);
     store->cells.resize(std::size_t(next.empty() ? 0 : next.back() + sizes.back()) * width);
     for (qsizetype row = m_begin; row < m_end; ++row) {
@@ -223,9 +211,17 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
 
 Recordset Recordset::Groups::recordsetOf(const QVariant& value) const {
     const std::optional<QString> key = idKey(value);
-    const auto span = key ? spans.constFind(*key) : spans.constEnd();
-    if (span == spans.constEnd()) return Recordset(all.m_store, 0, 0);
-    return Recordset(all.m_store, span->first, span->second);
+    if (!key) return Recordset(all.m_store, 0, 0);
+    qsizetype group = nextGuess;
+    if (group >= qsizetype(spans.size()) ||
+        !hasIdKey(all.cell(spans[std::size_t(group)].first, field), *key)) {
+        const auto known = groupOfKey.constFind(*key);
+        if (known == groupOfKey.constEnd()) return Recordset(all.m_store, 0, 0);
+        group = *known;
+    }
+    nextGuess = group + 1;
+    const auto& [begin, end] = spans[std::size_t(group)];
+    return Recordset(all.m_store, begin, end);
 }
 
 }  // namespace brindle

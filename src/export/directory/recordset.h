@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,6 +40,8 @@ public:
         if (!AtEOF()) ++m_position;
     }
     qsizetype position() const { return m_position - m_begin; }
+    // Stands on the row at `position` as position() counts, or at the end past the last row.
+    void MoveTo(qsizetype position) { m_position = std::clamp(m_begin + position, m_begin, m_end); }
 
     const QStringList& fieldNames() const;
     bool hasField(QStringView name) const { return fieldIndex(name) >= 0; }
@@ -97,8 +100,13 @@ struct Recordset::Groups {
     // for a key no row had, and for a Null, which matches no row.
     Recordset recordsetOf(const QVariant& value) const;
 
-    Recordset all;                                          // the rows the groups are cut from
-    QHash<QString, std::pair<qsizetype, qsizetype>> spans;  // idKey -> [begin, end)
+    Recordset all;                                       // the rows the groups are cut from
+    int field = -1;                                      // the field grouped by
+    QHash<QString, qint32> groupOfKey;                   // idKey -> group
+    std::vector<std::pair<qsizetype, qsizetype>> spans;  // each group's rows [begin, end) in `all`
+    // Look-ups mostly come in the order of the rows, so the group after the last one found
+    // is tried before the hash.
+    mutable qsizetype nextGuess = 0;
 };
 
 }  // namespace brindle

@@ -24,6 +24,7 @@ QString fromUtf16(std::string_view bytes) {
 RecordsetBuilder::RecordsetBuilder(QStringList fieldNames) : m_store(std::make_shared<Recordset::Store>()) {
     m_store->fieldCount = int(fieldNames.size());
     m_store->fieldNames = std::move(fieldNames);
+    m_lastTexts.resize(std::size_t(m_store->fieldCount));
     m_values << QVariant();
 }
 
@@ -44,7 +45,12 @@ quint32 RecordsetBuilder::append(QVariant value) {
 
 quint32 RecordsetBuilder::textNumber(std::string_view bytes, QString (*toText)(std::string_view)) {
     const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
-    if (const auto known = m_texts.constFind(view); known != m_texts.constEnd()) return *known;
+    auto& last = m_lastTexts[m_store->cells.size() % std::size_t(m_store->fieldCount)];
+    if (last.first == view && last.first.data() != nullptr) return last.second;
+    if (const auto known = m_texts.constFind(view); known != m_texts.constEnd()) {
+        last = {known.key(), *known};
+        return *known;
+    }
     if (bytes.size() > std::size_t(m_chunkEnd - m_chunkNext)) {
         const std::size_t size = std::max(kChunkSize, bytes.size());
         m_chunks.emplace_back(new char[size]);
@@ -56,6 +62,7 @@ quint32 RecordsetBuilder::textNumber(std::string_view bytes, QString (*toText)(s
     m_chunkNext += bytes.size();
     const quint32 number = append(toText(bytes));
     m_texts.insert(QByteArrayView(kept, view.size()), number);
+    last = {QByteArrayView(kept, view.size()), number};
     return number;
 }
 

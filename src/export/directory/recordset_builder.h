@@ -42,6 +42,7 @@ private:
     QList<QVariant> m_values;
     // Distinct texts by the bytes the driver gave, copied into chunks that never move.
     QHash<QByteArrayView, quint32> m_texts;
+    std::vector<std::pair<QByteArrayView, quint32>> m_lastTexts;  // by field: runs of one value are common
     std::vector<std::unique_ptr<char[]>> m_chunks;
     char* m_chunkNext = nullptr;
     char* m_chunkEnd = nullptr;

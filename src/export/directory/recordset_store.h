@@ -20,12 +20,26 @@ struct Recordset::Store {
     std::shared_ptr<const QList<QVariant>> values;  // distinct values, value 0 the Null
     std::vector<quint32> cells;                     // row after row, fieldCount each
 
+    // Producers ask by the same literals over and over. Each name asked is remembered in a
+    // slot chosen by where its text stands, so that a read costs one exact comparison, not a
+    // case-blind scan of the field names. Shared by the stores cut from the same rows.
     struct NameHit {
         QString name;
+        const QChar* asked = nullptr;
         int field = -1;
     };
-    mutable std::array<NameHit, 16> hits;  // see Recordset::fieldIndex()
-    mutable std::size_t nextHit = 0;
+    using NameHits = std::array<NameHit, 64>;
+    std::shared_ptr<NameHits> hits = std::make_shared<NameHits>();
+
+    // A store for other rows of the same fields and values.
+    std::shared_ptr<Store> sibling() const {
+        auto store = std::make_shared<Store>();
+        store->fieldNames = fieldNames;
+        store->fieldCount = fieldCount;
+        store->values = values;
+        store->hits = hits;
+        return store;
+    }
 
     qsizetype rowCount() const { return fieldCount == 0 ? 0 : qsizetype(cells.size()) / fieldCount; }
 };
