@@ -62,6 +62,11 @@ std::optional<QString> ExportRun::streamStoreFolder() {
     return m_streamStore->value();
 }
 
+Result<int> ExportRun::outputFolderDescriptor() const {
+    if (!m_outputFolderHeld) return m_outputFolderHeld.error();
+    return m_outputFolderHeld->get();
+}
+
 std::optional<QString> ExportRun::holderOfCopyName(const QString& fileName) const {
     if (fileName == QFileInfo(m_options.outputPath).fileName()) return QStringLiteral("the output file");
     const auto holder = m_copyNames.constFind(fileName);
@@ -208,6 +213,7 @@ Result<void> ExportRun::begin() {
         const QString folder = m_streamStore->value() + QStringLiteral("Streams/HalvernDirDb/");
         const QString resolved = QFileInfo(folder).canonicalFilePath();
         m_streamStore = resolved.isEmpty() ? folder : resolved + QLatin1Char('/');
+        if (auto held = openFolder(m_streamStore->value())) m_streamStoreFolder = std::move(held).value();
     }
     const QString logLock = m_environment.logPath + QStringLiteral(".lock");
     ProtectedPaths protectedPaths{m_environment.logPath, m_environment.lockFiles + QStringList{logLock},
@@ -253,6 +259,7 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
     m_localOffsetSeconds = localOffsetSecondsAt(m_startedUtc);
     m_outputFolder = QFileInfo(m_options.outputPath).absolutePath();
     if (!m_outputFolder.endsWith(QLatin1Char('/'))) m_outputFolder += QLatin1Char('/');
+    m_outputFolderHeld = openFolder(m_outputFolder);
 
     matchSelectedItems();
     writeHeader();

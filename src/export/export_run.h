@@ -15,6 +15,7 @@
 #include "export/output/row_output.h"
 #include "log/error_log.h"
 #include "platform/exclusive_lock.h"
+#include "platform/posix_file.h"
 
 namespace brindle {
 
@@ -65,7 +66,9 @@ private:
     const Recordset& classOfService() const override;
     DirectoryLookup& lookup() override { return m_environment.lookup; }
     const QString& outputFolder() const override { return m_outputFolder; }
+    Result<int> outputFolderDescriptor() const override;
     std::optional<QString> streamStoreFolder() override;
+    int streamStoreDescriptor() const override { return m_streamStoreFolder.get(); }
     const QDateTime& startedUtc() const override { return m_startedUtc; }
     int localOffsetSeconds() const override { return m_localOffsetSeconds; }
     bool isoDates() const override { return m_options.dates == DateStyle::Iso; }
@@ -97,7 +100,9 @@ private:
     QString m_outputFolder;
     QDateTime m_startedUtc;
     int m_localOffsetSeconds = 0;
+    Result<Descriptor> m_outputFolderHeld = Error{QStringLiteral("the output folder is not open")};
     std::optional<Result<QString>> m_streamStore;  // asked for when the run begins
+    Descriptor m_streamStoreFolder{-1};
     bool m_streamStoreFailureLogged = false;
     QList<const DataItem*> m_items;  // the selected entries' items, in line order
     QSet<QString> m_shownToUser;

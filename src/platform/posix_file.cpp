@@ -1,7 +1,11 @@
 #include "platform/posix_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
 
 namespace brindle {
 
@@ -13,6 +17,20 @@ bool Descriptor::close() {
     const int fd = m_fd;
     m_fd = -1;
     return fd < 0 || ::close(fd) == 0;
+}
+
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+Result<Descriptor> openFolder(const QString& path) {
+    Descriptor folder(::open(QFile::encodeName(path).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isOpen()) return Error{qt_error_string(errno)};
+    return folder;
 }
 
 QString fileKindText(mode_t mode) {

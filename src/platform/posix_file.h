@@ -3,6 +3,9 @@
 #include <sys/types.h>
 
 #include <QString>
+#include <utility>
+
+#include "platform/result.h"
 
 namespace brindle {
 
@@ -13,6 +16,8 @@ public:
     ~Descriptor();
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept;
 
     int get() const { return m_fd; }
     bool isOpen() const { return m_fd >= 0; }
@@ -22,6 +27,10 @@ public:
 private:
     int m_fd;
 };
+
+// The folder at `path` held open (O_PATH), for files to be found and made relative to it
+// whatever is renamed above it; an Error with the system's reason when it cannot be.
+Result<Descriptor> openFolder(const QString& path);
 
 // What a file of this mode is, for messages: "a folder", "a named pipe", ...
 QString fileKindText(mode_t mode);

@@ -35,6 +35,8 @@ private slots:
         QVERIFY(writeFile(m_files.filePath("secret"), "not for the output folder"));
         QFile::link(m_files.filePath("secret"), m_files.filePath("Streams/HalvernDirDb/link.wav"));
         QFile::link(m_files.path(), m_files.filePath("Streams/HalvernDirDb/linked"));
+        QFile::link(m_files.filePath("Streams/HalvernDirDb/sub/y.wav"),
+                    m_files.filePath("Streams/HalvernDirDb/inside.wav"));
     }
     // The voice name is found where it says, as an absolute path or one in the stream store.
     void copiesTheVoiceNameFromWhereItSays_data() {
@@ -43,6 +45,8 @@ private slots:
         const QStringList plain{"jsmith_VOICE_NAME.WAV", "1000.WAV"};
         QTest::addRow("absolute path") << m_files.filePath("elsewhere/x.wav") << plain;
         QTest::addRow("relative, with backslashes") << "sub\\y.wav" << plain;
+        QTest::addRow("relative, not there") << "sub\\none.wav" << emptyFields(2);
+        QTest::addRow("absolute link that stays inside") << "inside.wav" << plain;
         QTest::addRow("drive form that is not here") << "C:\\voice\\x.wav" << emptyFields(2);
     }
     void copiesTheVoiceNameFromWhereItSays() {
@@ -63,21 +67,26 @@ private slots:
     // The run may read what its user cannot; its copies land where others may read them.
     void aRelativeVoiceNameMustStayInTheStreamStore_data() {
         QTest::addColumn<QString>("voiceName");
-        QTest::addRow("parent folders") << "../../secret";
-        QTest::addRow("link to a file outside") << "link.wav";
-        QTest::addRow("through a linked folder") << "linked/secret";
+        QTest::addColumn<QString>("leadsTo");
+        const QString secret = m_files.filePath("secret");
+        QTest::addRow("parent folders") << "../../secret" << secret;
+        QTest::addRow("link to a file outside") << "link.wav" << secret;
+        QTest::addRow("through a linked folder") << "linked/secret" << secret;
+        QTest::addRow("the stream store itself") << "sub/.." << m_files.filePath("Streams/HalvernDirDb");
     }
     void aRelativeVoiceNameMustStayInTheStreamStore() {
         QFETCH(QString, voiceName);
+        QFETCH(QString, leadsTo);
         HostBuilder host;
         host.subscriber("jsmith").set("VoiceName", voiceName);
         RUN_EXPORT(out, host, kBothItems, installedHere());
         QCOMPARE(out.lines.value(0), emptyFields(2));
         QCOMPARE(out.copies.keys(), QStringList());
         QCOMPARE(out.logOf("jsmith").size(), 2);  // once for each item
-        QVERIFY(out.logOf("jsmith").first().startsWith("(error) the voice name " + voiceName + " leads to " +
-                                                       m_files.filePath("secret") +
-                                                       ", outside the stream store"));
+        QCOMPARE(out.logOf("jsmith").first(), "(error) the voice name " + voiceName + " leads to " + leadsTo +
+                                                  ", outside the stream store " +
+                                                  m_files.filePath("Streams/HalvernDirDb/") +
+                                                  "; it is not copied");
     }
 
     // The first copy of a name keeps it: a later subscriber's is not written over it.
@@ -119,16 +128,40 @@ private slots:
         QVERIFY(out.logOf(refused).first().endsWith("that name is already " + holder));
     }
 
+    // The line names the source where the name resolves to, the copy, and why.
+    void aCopyThatFailsIsLoggedAndLeavesTheFieldEmpty_data() {
+        QTest::addColumn<QString>("voiceName");
+        QTest::addColumn<QString>("resolved");  // in the stream store
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("reason");  // %1 the source, %2 the copy
+        QTest::addRow("a folder where the copy goes")
+            << "sub/../sub/y.wav"
+            << "sub/y.wav" << QStringList{"", "1000.WAV"} << "cannot replace %2: Is a directory";
+        QTest::addRow("a folder as the voice name")
+            << "./sub"
+            << "sub" << emptyFields(2) << "%1 is a folder, not a regular file";
+    }
     void aCopyThatFailsIsLoggedAndLeavesTheFieldEmpty() {
+        QFETCH(QString, voiceName);
+        QFETCH(QString, resolved);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, reason);
         HostBuilder host;
-        host.subscriber("jsmith").set("VoiceName", "v.wav").voiceFile = "v.wav";
-        const auto taken = [](const QString& folder) {
+        host.subscriber("jsmith").set("VoiceName", voiceName);
+        QString outputFolder;
+        ExportSetup setup = installedHere();
+        setup.prepare = [&outputFolder](const QString& folder) {
+            outputFolder = folder;
             QDir().mkpath(folder + "/jsmith_VOICE_NAME.WAV/taken");
         };
-        RUN_EXPORT(out, host, kBothItems, {.prepare = taken});
-        QCOMPARE(out.lines.value(0), (QStringList{"", "1000.WAV"}));
-        QVERIFY(out.logOf("jsmith").value(0).startsWith("(error) could not copy the voice name "));
-        QVERIFY(out.logOf("jsmith").size() == 1 && out.logOf("jsmith")[0].contains("jsmith_VOICE_NAME.WAV"));
+        RUN_EXPORT(out, host, kBothItems, setup);
+        QCOMPARE(out.lines.value(0), fields);
+        const QString source = m_files.filePath("Streams/HalvernDirDb/" + resolved);
+        const QString copy = outputFolder + "/jsmith_VOICE_NAME.WAV";
+        QCOMPARE(out.logOf("jsmith").value(0), "(error) could not copy the voice name " + source + " to " +
+                                                   copy + ": " +
+                                                   QString(reason).replace("%1", source).replace("%2", copy));
+        QCOMPARE(out.logOf("jsmith").size(), fields.count(QString()));
     }
 
     void anUnknownInstallFolderIsLoggedOnceAndCopiesNoRelativeName() {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,7 +11,6 @@
 #include "support/file_size_limit.h"
 #include "support/files.h"
 
-using brindle::copyRegularFile;
 using brindle::testing::fileContents;
 using brindle::testing::FileSizeLimit;
 using brindle::testing::writeFile;
@@ -18,6 +18,17 @@ using brindle::testing::writeFile;
 namespace {
 
 const QByteArray kVoice(20'000, 'v');
+
+// As a run copies: the source opened by its path, the copy made in its folder held open.
+brindle::Result<void> copyRegularFile(const QString& source, const QString& target) {
+    brindle::OpenedSource opened = brindle::openSource(source);
+    if (opened.outcome != brindle::OpenedSource::Outcome::Opened) return brindle::Error{opened.reason};
+    const QFileInfo copy(target);
+    const auto folder = brindle::openFolder(copy.path());
+    if (!folder) return folder.error();
+    return brindle::copyRegularFile(opened.source, {folder->get(), copy.fileName(), target},
+                                    [&source] { return source; });
+}
 
 mode_t modeOf(const QString& path) {
     struct stat status = {};
@@ -99,12 +110,29 @@ private slots:
         QFile::remove(m_dir.filePath("pipe.wav"));
     }
 
-    void replacesALinkAtTheTargetAndNotWhatItLeadsTo() {
+    // Files of /proc and the like say they are empty, and are not.
+    void copiesAFileThatSaysItIsEmpty() {
+        QVERIFY(copyRegularFile("/proc/self/cmdline", m_target).ok());
+        QVERIFY(!fileContents(m_target).isEmpty());
+        QCOMPARE(fileContents(m_target), fileContents("/proc/self/cmdline"));
+    }
+
+    // A longer copy of an earlier run must not keep its tail; a link is removed, not written
+    // through, whether it leads to a file or nowhere.
+    void replacesWhatStandsAtTheTargetAndNotWhatItLeadsTo_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addRow("an earlier, longer copy") << "earlier";
+        QTest::addRow("a link to a file") << "link";
+        QTest::addRow("a dangling link") << "dangling";
+    }
+    void replacesWhatStandsAtTheTargetAndNotWhatItLeadsTo() {
+        QFETCH(QString, obstacle);
         const QString elsewhere = m_dir.filePath("elsewhere");
-        QVERIFY(writeFile(elsewhere, "keep"));
-        QVERIFY(QFile::link(elsewhere, m_target));
+        if (obstacle == "earlier") QVERIFY(writeFile(m_target, kVoice + kVoice));
+        if (obstacle == "link") QVERIFY(writeFile(elsewhere, "keep"));
+        if (obstacle != "earlier") QVERIFY(QFile::link(elsewhere, m_target));
         QVERIFY(copyRegularFile(m_source, m_target).ok());
-        QCOMPARE(fileContents(elsewhere), QByteArray("keep"));
+        QCOMPARE(fileContents(elsewhere), QByteArray(obstacle == "link" ? "keep" : "(missing)"));
         QVERIFY(S_ISREG(modeOf(m_target)));
         QCOMPARE(fileContents(m_target), kVoice);
     }

@@ -27,12 +27,18 @@ public:
 
     virtual DirectoryLookup& lookup() = 0;
 
-    // The output file's folder, ending in "/"; voice names are copied there.
+    // The output file's folder, ending in "/"; voice names are copied there. The run holds it
+    // open, and the copies are made relative to that descriptor; an Error when it could not be
+    // opened.
     virtual const QString& outputFolder() const = 0;
+    virtual Result<int> outputFolderDescriptor() const = 0;
 
     // The folder that relative voice names are found in, ending in "/"; nothing when the
-    // host's install folder cannot be had, which the run logs once, not per subscriber.
+    // host's install folder cannot be had, which the run logs once, not per subscriber. The run
+    // holds it open too, to open names beneath it: -1 when it could not be, and names are then
+    // found by path.
     virtual std::optional<QString> streamStoreFolder() = 0;
+    virtual int streamStoreDescriptor() const = 0;
 
     // What already has `fileName` in the output folder in this run: the output file, or an
     // earlier subscriber's voice-name copy (named by alias); nothing when the name is free.
