@@ -88,7 +88,7 @@ private slots:
         QTest::addColumn<QString>("given");
         QTest::addColumn<bool>("wholeViews");
         QTest::addColumn<QString>("used");
-        const QString blocks = "UseDeclareFetch=1;Fetch=10000";
+        const QString blocks = "UseDeclareFetch=1;Fetch=2000";
         QTest::addRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h" << true
                                     << "Driver={PostgreSQL Unicode};Server=h;" + blocks;
         QTest::addRow("its own setting wins") << "Driver={PostgreSQL Unicode};usedeclarefetch=0" << true

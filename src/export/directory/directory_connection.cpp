@@ -89,7 +89,7 @@ QString DirectoryConnection::odbcConnectionString(const QString& given, bool who
     }
     QString extended = given;
     if (!extended.trimmed().endsWith(u';')) extended += u';';
-    return extended + QStringLiteral("UseDeclareFetch=1;Fetch=10000");
+    return extended + QStringLiteral("UseDeclareFetch=1;Fetch=%1").arg(kOdbcRowsPerFetch);
 }
 
 DirectoryConnection::DirectoryConnection(QString messageStoreMailboxView, DirectoryTimeouts timeouts)

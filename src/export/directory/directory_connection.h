@@ -50,7 +50,7 @@ public:
 
     // The connection string as given, with settings added for drivers that need them. For
     // `wholeViews` (the set-based reader's statements) the PostgreSQL driver fetches rows in
-    // blocks of 10,000 instead of holding a whole view on the client, which would double a
+    // blocks (kOdbcRowsPerFetch) instead of holding a whole view on the client, which would double a
     // run's memory; small results are faster without the cursor this costs. A string that
     // sets UseDeclareFetch itself is left as it is.
     static QString odbcConnectionString(const QString& given, bool wholeViews);

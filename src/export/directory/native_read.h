@@ -20,6 +20,9 @@ struct NativeRead {
     static NativeRead failed(QSqlError error) { return {std::nullopt, std::move(error)}; }
 };
 
+// Rows an ODBC driver hands over at a time.
+inline constexpr int kOdbcRowsPerFetch = 2000;
+
 // Reads the statement, which has no placeholders, on the calling thread (the connection's).
 NativeRead readNatively(const QSqlDatabase& db, const QString& sql);
 

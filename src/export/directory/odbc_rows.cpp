@@ -15,8 +15,10 @@ namespace {
 
 // Rows fetched with each call, and the characters of a text read with them; a longer text
 // is read on its own.
-constexpr SQLULEN kRowsPerFetch = 1000;
-constexpr SQLULEN kBoundCharacters = 255;
+const SQLULEN kRowsPerFetch =
+    qEnvironmentVariableIntValue("XROWS") ? SQLULEN(qEnvironmentVariableIntValue("XROWS")) : 1000;
+const SQLULEN kBoundCharacters =
+    qEnvironmentVariableIntValue("XCHARS") ? SQLULEN(qEnvironmentVariableIntValue("XCHARS")) : 255;
 
 struct StatementHandle {
     SQLHSTMT handle = SQL_NULL_HSTMT;
