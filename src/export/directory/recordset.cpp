@@ -49,7 +49,7 @@ const QStringList& Recordset::fieldNames() const {
 int Recordset::fieldIndex(QStringView name) const {
     if (!m_store) return -1;
     Store::NameHit& hit = (*m_store->hits)[quintptr(name.data()) / sizeof(QChar) % m_store->hits->size()];
-    if (hit.asked == name.data() && hit.name.size() == name.size() &&
+    if (hit.field >= 0 && hit.asked == name.data() && hit.name.size() == name.size() &&
         std::memcmp(hit.name.constData(), name.data(), std::size_t(name.size()) * sizeof(QChar)) == 0)
         return hit.field;
     // The first of two equally named fields wins, as in a SELECT * over a join.
