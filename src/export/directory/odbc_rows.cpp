@@ -112,7 +112,7 @@ std::optional<QString> wholeText(SQLHSTMT statement, SQLUSMALLINT column, SQLSET
 
 NativeRead readOdbcRows(void* odbcConnection, const QString& sql) {
     const SQLHDBC connection = odbcConnection;
-    SQLUSMALLINT extensions = 0;
+    SQLUINTEGER extensions = 0;
     SQLGetInfoW(connection, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr);
     StatementHandle statement;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement.handle))) return {};
