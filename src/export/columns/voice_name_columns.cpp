@@ -49,15 +49,15 @@ std::optional<QString> resolvedInStreamStore(ColumnContext& context, const QStri
 // cannot, and the copy lands where others can read it. The system reads a name only up to a
 // NUL, so a name that holds one names no file.
 std::optional<VoiceSource> findSource(ColumnContext& context, const QString& voiceName) {
+    if (voiceName.contains(QChar(u'\0'))) return std::nullopt;
     if (isFullPath(voiceName)) {
-        if (voiceName.contains(QChar(u'\0'))) return std::nullopt;
         VoiceSource source{openSource(voiceName), voiceName, {}};
         if (source.opened.outcome == Outcome::NoSuchFile) return std::nullopt;
         if (source.opened.outcome == Outcome::Failed && !QFileInfo::exists(voiceName)) return std::nullopt;
         return source;
     }
     const std::optional<QString> streamStore = context.streamStoreFolder();
-    if (!streamStore || voiceName.contains(QChar(u'\0'))) return std::nullopt;
+    if (!streamStore) return std::nullopt;
     const QString relative = QString(voiceName).replace(u'\\', u'/');
     // Beneath the store's descriptor first: one call, and nothing to resolve. What that cannot
     // settle (a name that leads out, an absolute link) is resolved by path, for the log line

@@ -149,7 +149,6 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
     QHash<QString, qint32>& groupOfKey = groups.groupOfKey;
     groups.field = field;
     std::vector<qsizetype> sizes, firstRows;
-    std::vector<qint32> groupOfRow(std::size_t(m_end - m_begin));
     bool contiguous = true;  // each group's rows one after another, in the rows as they stand
     qint32 previous = kNoKey;
     for (qsizetype row = m_begin; row < m_end; ++row) {
@@ -166,7 +165,6 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
                 group = *known;
             }
         }
-        groupOfRow[std::size_t(row - m_begin)] = group;
         if (group >= 0) {
             if (std::size_t(group) == sizes.size()) {
                 sizes.push_back(0);
@@ -198,7 +196,7 @@ Recordset::Groups Recordset::groupedBy(QStringView name) const {
     const std::size_t width = std::size_t(m_store->fieldCount);
     store->cells.resize(std::size_t(next.empty() ? 0 : next.back() + sizes.back()) * width);
     for (qsizetype row = m_begin; row < m_end; ++row) {
-        const qint32 group = groupOfRow[std::size_t(row - m_begin)];
+        const qint32 group = groupOfValue[m_store->cells[std::size_t(row * m_store->fieldCount + field)]];
         if (group < 0) continue;
         const auto first = m_store->cells.begin() + row * m_store->fieldCount;
         std::copy(first, first + m_store->fieldCount,

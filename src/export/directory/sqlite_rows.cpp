@@ -17,19 +17,11 @@ QSqlError failureOf(sqlite3* connection, int code, const char* what) {
                      QSqlError::StatementError, QString::number(code));
 }
 
-bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 void addText(RecordsetBuilder& builder, sqlite3_stmt* statement, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
     const std::string_view utf8(text, std::size_t(sqlite3_column_bytes(statement, column)));
     // Bytes that are not UTF-8 are decoded as SQLite itself decodes them, as Qt's driver has it.
-    if (isAscii(utf8) || QByteArrayView(utf8.data(), qsizetype(utf8.size())).isValidUtf8())
-        return builder.addUtf8(utf8);
+    if (QByteArrayView(utf8.data(), qsizetype(utf8.size())).isValidUtf8()) return builder.addUtf8(utf8);
     const auto* utf16 = static_cast<const QChar*>(sqlite3_column_text16(statement, column));
     builder.addValue(QString(utf16, sqlite3_column_bytes16(statement, column) / 2));
 }
