@@ -8,10 +8,12 @@ ONCE_FROM is the host size from which scripts/bench runs the per-statement reade
 
 Each line of RUNS_TSV: kind, subscribers, database, reader ("-" for a floor), wall s, user s,
 sys s, peak RSS kB, statements ("-" where not counted), the 1-minute load average just before
-the run, and the number and total bytes of the voice-name WAV files in the run's output ("-"
-for the read floor). The kinds: export (all items), export-without-copies (every item but
-the two voice-name copies), read-floor (the database's own client reading every table) and
-copy-floor (cp -r of an all-items export's voice-name copies).
+the run, the number and total bytes of the voice-name WAV files in the run's output ("-"
+for the read floor), and the bytes of the earlier export a change report compared with ("-"
+but for export-changes). The kinds: export (all items), export-without-copies (every item but
+the two voice-name copies), export-changes (all items with --changes), read-floor (the
+database's own client reading every table) and copy-floor (cp -r of an all-items export's
+voice-name copies).
 """
 import datetime
 import math
@@ -54,7 +56,8 @@ def read_runs(path):
     runs = defaultdict(list)
     with open(path) as tsv:
         for line in tsv:
-            kind, size, database, reader, wall, user, sys_, rss, statements, load, files, size_bytes = line.split()
+            kind, size, database, reader, wall, user, sys_, rss, statements, load, files, size_bytes, earlier = \
+                line.split()
             size, wall = int(size), float(wall)
             runs[kind, size, database, reader].append({
                 "wall": wall,
@@ -65,6 +68,7 @@ def read_runs(path):
                 "load": float(load),
                 "files": None if files == "-" else int(files),
                 "mb": None if size_bytes == "-" else int(size_bytes) / 1e6,
+                "earlier_mb": None if earlier == "-" else int(earlier) / 1024 / 1024,
             })
     return runs
 
@@ -104,7 +108,7 @@ def main(runs_tsv, commit, once_from, results_md, plot_dat):
         copy = wall.get(("copy-floor", size, database, "-"))
         return None if read is None or copy is None else read + copy
 
-    rows, floor_rows, plot = [], [], []
+    rows, floor_rows, change_rows, plot = [], [], [], []
     for size in sizes:
         plot_line = [str(size)]
         for database, name in DATABASES.items():
@@ -133,6 +137,15 @@ def main(runs_tsv, commit, once_from, results_md, plot_dat):
                     f"| {dash(copy and median(copy, 'files'), ',.0f')} "
                     f"| {dash(copy and median(copy, 'mb'), ',.1f')} "
                     f"| {dash(floor_of(size, database, 'read + copy'), '.2f')} |")
+            plain = runs.get(("export", size, database, "set-based"))
+            changes = runs.get(("export-changes", size, database, "set-based"))
+            if plain and changes:
+                rss, rss_changes, earlier = median(plain, "rss"), median(changes, "rss"), median(changes, "earlier_mb")
+                change_rows.append(
+                    f"| {size:,} | {name} | {len(changes)} | {median(plain, 'wall'):.2f} "
+                    f"| {median(changes, 'wall'):.2f} | {median(changes, 'wall') / median(plain, 'wall'):.2f} "
+                    f"| {rss:.0f} | {rss_changes:.0f} | {earlier:.1f} | {rss_changes - rss:+.0f} "
+                    f"| {(rss_changes - rss) / earlier:.2f} |")
             values = [wall.get((kind, size, database, reader)) for kind, reader, _, _ in EXPORTS]
             values += [floor_of(size, database, "read"), floor_of(size, database, "read + copy")]
             plot_line += ["NaN" if v is None else f"{v:.4f}" for v in values + ratios]
@@ -196,6 +209,20 @@ def main(runs_tsv, commit, once_from, results_md, plot_dat):
         "|---:|---|---:|---:|---:|---:|---:|---:|",
         *floor_rows,
     ]
+    if change_rows:
+        text += [
+            "",
+            "The change report: the all-items set-based export again with `--changes=REPORT`, the",
+            "earlier export being the file the all-items run before it wrote (put back at the output",
+            "path), so that every line is read, matched by alias and compared, and none differs. Time",
+            "ratio is the wall time with the report over the time without it; memory is peak RSS, and",
+            "its growth is given in MB and in earlier files' sizes (MB counted as MiB here).",
+            "",
+            "| Subscribers | Database | Runs | Without s | With --changes s | Time ratio | Peak RSS without MB "
+            "| Peak RSS with MB | Earlier file MB | RSS growth MB | Growth / file size |",
+            "|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+            *change_rows,
+        ]
     if len(sizes) > 1:
         linear = sizes[-1] / sizes[-2]
         text += ["", f"Growth of the wall time between the two largest sizes ({linear:g} would be linear):", ""]

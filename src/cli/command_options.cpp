@@ -94,8 +94,9 @@ Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments)
     const QCommandLineOption separator(QStringLiteral("separator"), QString(), QStringLiteral("separator"));
     const QCommandLineOption quotes(QStringLiteral("quotes"), QString(), QStringLiteral("quotes"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
-    const QStringList valued{QStringLiteral("encoding"), QStringLiteral("dates"), QStringLiteral("summary"),
-                             QStringLiteral("format")};
+    const QStringList valued{QStringLiteral("encoding"), QStringLiteral("dates"),
+                             QStringLiteral("summary"),  QStringLiteral("format"),
+                             QStringLiteral("changes"),  QStringLiteral("compare-with")};
     const QCommandLineOption alone(
         QStringList{QStringLiteral("help"), QStringLiteral("version"), QStringLiteral("list")});
     QCommandLineParser parser;
@@ -121,6 +122,20 @@ Result<UnattendedRequest> parseUnattendedArguments(const QStringList& arguments)
           chooseIfSet(parser, QStringLiteral("summary"), kSummaries, request.jsonSummary),
           chooseIfSet(parser, QStringLiteral("format"), kFormats, request.format)}) {
         if (!chosen) return chosen.error();
+    }
+    for (const QString& path : {QStringLiteral("changes"), QStringLiteral("compare-with")}) {
+        if (parser.isSet(path) && parser.value(path).isEmpty())
+            return Error{QStringLiteral("--%1 needs a file's path").arg(path) + kSeeHelp};
+    }
+    if (parser.isSet(QStringLiteral("changes")))
+        request.changesPath = parser.value(QStringLiteral("changes"));
+    if (parser.isSet(QStringLiteral("compare-with"))) {
+        if (!request.changesPath) {
+            return Error{QStringLiteral("--compare-with names the earlier export of a change report: give "
+                                        "--changes=REPORT too") +
+                         kSeeHelp};
+        }
+        request.compareWith = parser.value(QStringLiteral("compare-with"));
     }
     request.delimitedOptionsGiven =
         parser.isSet(separator) || parser.isSet(quotes) || parser.isSet(QStringLiteral("encoding"));

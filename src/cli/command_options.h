@@ -24,6 +24,8 @@ struct UnattendedRequest {
     bool delimitedOptionsGiven = false;  // --separator, --quotes or --encoding
     bool jsonSummary = false;
     bool quiet = false;
+    std::optional<QString> changesPath;  // --changes: where the change report goes
+    std::optional<QString> compareWith;  // --compare-with: the earlier export, else the output's file
 };
 
 // The request, or an Error that names the unknown option or the bad value and the good ones.

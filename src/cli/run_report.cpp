@@ -19,6 +19,15 @@ QByteArray RunReport::toJson() const {
         {QStringLiteral("exit_status"), exitStatus},
     };
     if (exitStatus != 0) object.insert(QStringLiteral("message"), message);
+    if (changesAsked) {
+        const ChangeCounts counts = summary.changes.value_or(ChangeCounts{});
+        object.insert(QStringLiteral("changes"),
+                      QJsonObject{{QStringLiteral("added"), counts.added},
+                                  {QStringLiteral("removed"), counts.removed},
+                                  {QStringLiteral("skipped"), counts.skipped},
+                                  {QStringLiteral("changed"), counts.changed},
+                                  {QStringLiteral("fields_changed"), counts.fieldsChanged}});
+    }
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 

@@ -15,7 +15,8 @@ struct RunReport {
     QString logPath;
     double seconds = 0;
     int exitStatus = 0;
-    QString message;  // what went wrong; empty on success
+    QString message;            // what went wrong; empty on success
+    bool changesAsked = false;  // --changes: the counts are reported, zeros unless the run ended
 
     // One JSON object on one line; "message" only on failure.
     QByteArray toJson() const;

@@ -58,6 +58,12 @@ constexpr auto kUsage =
     "                                  (default), or one JSON object on success and failure\n"
     "  --quiet                         no progress line and no line on success; warnings and\n"
     "                                  errors are still written\n"
+    "  --changes=REPORT                also write REPORT: what changed since the earlier export,\n"
+    "                                  the file now at PATH, subscriber by subscriber (matched by\n"
+    "                                  alias, which must be exported); written as PATH is, or as a\n"
+    "                                  workbook when REPORT ends in .xlsx. PATH and REPORT appear\n"
+    "                                  together or not at all\n"
+    "  --compare-with=OLD              with --changes: compare with the export OLD instead\n"
     "\n"
     "On a terminal, standard error shows the progress of the run on one line.\n"
     "\n"
@@ -184,6 +190,24 @@ int exportAsRequested(const RunConfig& config, const UnattendedRequest& request,
     }
 
     ExportOptions options;
+    if (request.changesPath) {
+        const QString reportPath =
+            QFileInfo(expandHome(*request.changesPath, config.homeFolder)).absoluteFilePath();
+        if (auto named = checkOutputFileName(*request.changesPath, QStringLiteral("change report path"));
+            !named) {
+            notifier.inform(named.error().message);
+            return 1;
+        }
+        if (auto prepared = prepareOutputFolder(reportPath); !prepared) {
+            notifier.inform(prepared.error().message);
+            return 1;
+        }
+        options.changes = ChangeReportOptions{reportPath, {}};
+        if (request.compareWith) {
+            options.changes->earlierPath =
+                QFileInfo(expandHome(*request.compareWith, config.homeFolder)).absoluteFilePath();
+        }
+    }
     options.format = format;
     options.outputPath = path;
     options.separator = request.separator;
@@ -205,6 +229,12 @@ int exportAsRequested(const RunConfig& config, const UnattendedRequest& request,
         return signal != 0 ? 128 + signal : 1;
     }
     report.summary = *summary;
+    if (summary->changes && summary->changes->firstExport) {
+        notifier.inform(
+            QStringLiteral("there was no earlier export at %1 to compare with: every subscriber is "
+                           "reported as added")
+                .arg(path));
+    }
     return 0;
 }
 
@@ -220,6 +250,7 @@ int runUnattended(const RunConfig& config, const QStringList& arguments, QTextSt
     // A line that cannot be taken apart still gets the summary it asked for.
     const bool json = request ? request->jsonSummary : arguments.contains(QLatin1String("--summary=json"));
     if (request) {
+        report.changesAsked = request->changesPath.has_value();
         report.exitStatus = exportAsRequested(config, *request, notifier, err, report);
     } else {
         notifier.inform(request.error().message);
@@ -231,7 +262,13 @@ int runUnattended(const RunConfig& config, const QStringList& arguments, QTextSt
         out << report.toJson() << Qt::endl;
     } else if (report.exitStatus == 0 && !request->quiet) {
         out << report.summary.subscribersWritten << " subscriber(s) written to " << report.outputPath << ", "
-            << report.summary.errorCount << " error(s) logged in " << report.logPath << Qt::endl;
+            << report.summary.errorCount << " error(s) logged in " << report.logPath;
+        if (const std::optional<ChangeCounts>& changes = report.summary.changes) {
+            out << "; " << changes->added << " added, " << changes->removed << " removed, "
+                << changes->skipped << " skipped, " << changes->changed << " changed in "
+                << report.summary.reportPath;
+        }
+        out << Qt::endl;
     }
     return report.exitStatus;
 }

@@ -24,6 +24,23 @@ inline OutputFormat formatOfPath(const QString& path) {
 // How the three time columns are written: the locale's date text, or YYYY-MM-DD HH:MM:SS.
 enum class DateStyle { Locale, Iso };
 
+// A report of what changed since an earlier export, keyed by alias.
+struct ChangeReportOptions {
+    QString reportPath;
+    QString earlierPath;  // empty: the file at the output path, which the first export lacks
+};
+
+// What a change report counts: the subscribers added, removed, skipped by this run and
+// changed in at least one column, and the values that changed.
+struct ChangeCounts {
+    qint64 added = 0;
+    qint64 removed = 0;
+    qint64 skipped = 0;
+    qint64 changed = 0;
+    qint64 fieldsChanged = 0;
+    bool firstExport = false;  // there was no earlier export: every subscriber is added
+};
+
 // What one export is asked to do: the file, its layout, and the texts of the selected list
 // entries in list order (each matched to its data items by label).
 struct ExportOptions {
@@ -34,6 +51,7 @@ struct ExportOptions {
     TextEncoding encoding = TextEncoding::Utf8;
     DateStyle dates = DateStyle::Locale;
     OutputFormat format = OutputFormat::Delimited;  // a workbook takes no quoting, separator or encoding
+    std::optional<ChangeReportOptions> changes = {};
 };
 
 // What a finished export reports.
@@ -43,7 +61,9 @@ struct ExportSummary {
     qint64 errorCount = 0;
     qint64 warningCount = 0;
     qint64 voiceNameCopies = 0;
+    std::optional<ChangeCounts> changes;  // when a change report was written
     QString outputPath;
+    QString reportPath;
     QString logPath;
 };
 

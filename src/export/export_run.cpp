@@ -23,11 +23,12 @@ namespace brindle {
 
 namespace {
 
-std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const ExportOptions& options) {
+// The file at `path`, unless the environment gave where the rows go.
+std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const QString& path, OutputFormat format,
+                                           const ExportOptions& options) {
     if (given) return nullptr;
-    if (options.format == OutputFormat::Workbook) return std::make_unique<XlsxFileOutput>(options.outputPath);
-    return std::make_unique<DelimitedFileOutput>(options.outputPath, options.quoting, options.separator,
-                                                 options.encoding);
+    if (format == OutputFormat::Workbook) return std::make_unique<XlsxFileOutput>(path);
+    return std::make_unique<DelimitedFileOutput>(path, options.quoting, options.separator, options.encoding);
 }
 
 }  // namespace
@@ -35,8 +36,14 @@ std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const ExportO
 ExportRun::ExportRun(ExportEnvironment environment, ExportOptions options)
     : m_environment(std::move(environment)),
       m_options(std::move(options)),
-      m_ownOutput(ownOutputUnless(m_environment.output, m_options)),
-      m_output(m_ownOutput ? m_ownOutput.get() : m_environment.output) {}
+      m_ownOutput(ownOutputUnless(m_environment.output, m_options.outputPath, m_options.format, m_options)),
+      m_output(m_ownOutput ? m_ownOutput.get() : m_environment.output) {
+    if (!m_options.changes) return;
+    const QString& reportPath = m_options.changes->reportPath;
+    m_ownReport =
+        ownOutputUnless(m_environment.reportOutput, reportPath, formatOfPath(reportPath), m_options);
+    m_report = m_ownReport ? m_ownReport.get() : m_environment.reportOutput;
+}
 
 const Recordset& ExportRun::subscriber() const {
     return m_environment.tables.subscribers();
@@ -117,6 +124,7 @@ Result<ExportSummary> ExportRun::fail(const QString& message) {
     m_log.WriteLogLine(QStringLiteral("(error) ") + message);
     m_log.CloseErrorLog();
     m_output->cancel();
+    if (m_report) m_report->cancel();
     if (auto logged = m_log.whole(); !logged)
         return Error{message + QStringLiteral("; ") + logged.error().message};
     return Error{message};
@@ -125,6 +133,7 @@ Result<ExportSummary> ExportRun::fail(const QString& message) {
 Result<ExportSummary> ExportRun::failWithoutLog(const Error& logError) {
     m_log.CloseErrorLog();
     m_output->cancel();
+    if (m_report) m_report->cancel();
     return Error{logError.message + QStringLiteral("; no output file was written")};
 }
 
@@ -132,6 +141,7 @@ void ExportRun::writeHeader() {
     m_header.clear();
     for (const DataItem* item : std::as_const(m_items)) m_header << item->columns;
     m_output->writeRow(m_header);
+    if (m_changes) m_changes->setColumns(m_header);
 }
 
 bool ExportRun::positionOnRows() {
@@ -154,6 +164,7 @@ bool ExportRun::positionOnRows() {
         reference.table.MoveFirst();
         if (!reference.table.Find(u"ObjectID", id)) {
             m_log.WriteLogLine(reference.skipLine);
+            if (m_changes) m_changes->addSkipped(fieldText(*this, subscribers, u"Alias"));
             return false;
         }
     }
@@ -177,7 +188,8 @@ Result<void> ExportRun::writeLine() {
     // Said under the subscriber's own line, as every column's trouble is: one line for each
     // kind of change, naming every column it befell.
     QList<std::pair<QString, QStringList>> changed;
-    for (const RowOutput::FieldChange& change : m_output->writeRow(m_row)) {
+    const QList<RowOutput::FieldChange> changes = m_output->writeRow(m_row);
+    for (const RowOutput::FieldChange& change : changes) {
         auto kind = std::find_if(changed.begin(), changed.end(),
                                  [&](const auto& known) { return known.first == change.what; });
         if (kind == changed.end()) kind = changed.insert(changed.end(), {change.what, {}});
@@ -185,6 +197,16 @@ Result<void> ExportRun::writeLine() {
     }
     for (const auto& [what, columns] : std::as_const(changed))
         m_log.WriteLogLine(QStringLiteral("(warning) %1 in %2").arg(what, columns.join(QLatin1String(", "))));
+    if (m_changes) {
+        // Compared as the output holds the values.
+        for (const RowOutput::FieldChange& change : changes) m_row[change.index] = change.held;
+        if (m_changes->addRow(m_row)) {
+            m_log.WriteLogLine(
+                QStringLiteral("(warning) the alias %1 is on more than one line of this export: "
+                               "its subscribers are not compared")
+                    .arg(fieldText(*this, m_environment.tables.subscribers(), u"Alias")));
+        }
+    }
     return {};
 }
 
@@ -205,6 +227,7 @@ Result<void> ExportRun::begin() {
     if (m_options.selectedEntries.isEmpty()) {
         return Error{m_environment.strings.myLoadResString(string_id::kNothingSelected)};
     }
+    matchSelectedItems();
     m_streamStore = m_environment.installPath
                         ? m_environment.installPath()
                         : Error{QStringLiteral("the host's install folder is not known")};
@@ -221,6 +244,7 @@ Result<void> ExportRun::begin() {
     if (*m_streamStore) protectedPaths.hostFolders << m_streamStore->value();
     if (auto allowed = checkOutputPath(m_options.outputPath, protectedPaths); !allowed)
         return allowed.error();
+    if (auto checked = checkChangeReport(protectedPaths); !checked) return checked;
 
     // Held to the end of the run, so that two runs never write one log together.
     const Result<bool> locked = m_logLock.emplace(logLock).tryAcquire();
@@ -229,8 +253,54 @@ Result<void> ExportRun::begin() {
         return Error{QStringLiteral("another export is writing the error log %1; nothing was exported")
                          .arg(m_environment.logPath)};
     }
-    return m_log.OpenErrorLog(m_environment.logPath, false, m_environment.programName,
-                              QString::fromLatin1(kVersionText));
+    if (auto opened = m_log.OpenErrorLog(m_environment.logPath, false, m_environment.programName,
+                                         QString::fromLatin1(kVersionText));
+        !opened) {
+        return opened;
+    }
+    if (m_changes) {
+        for (const QString& alias : m_changes->earlierDuplicates()) {
+            m_log.WriteLogLine(
+                QStringLiteral("(warning) the alias %1 is on more than one line of the earlier export %2: "
+                               "its subscribers are not compared")
+                    .arg(alias, m_options.changes->earlierPath));
+        }
+    }
+    return {};
+}
+
+// Before anything is touched: the report may be written where it is asked for, and the
+// earlier export is there to compare with, whole and readable, unless this is the first.
+Result<void> ExportRun::checkChangeReport(const ProtectedPaths& protectedPaths) {
+    if (!m_options.changes) return {};
+    ChangeReportOptions& changes = *m_options.changes;
+    const bool alias = std::any_of(m_items.cbegin(), m_items.cend(),
+                                   [](const DataItem* item) { return item->columns.contains(u"ALIAS"); });
+    if (!alias) {
+        return Error{
+            QStringLiteral("the change report matches subscribers by alias: select the Alias item "
+                           "too; nothing was exported")};
+    }
+    const bool atOutputPath = changes.earlierPath.isEmpty();
+    if (atOutputPath) changes.earlierPath = m_options.outputPath;
+    ProtectedPaths reportProtected = protectedPaths;
+    reportProtected.lockFiles << m_options.outputPath + QStringLiteral(".lock");
+    reportProtected.runFiles = {{m_options.outputPath, QStringLiteral("the output file")},
+                                {changes.earlierPath, QStringLiteral("the earlier export")}};
+    if (auto allowed =
+            checkOutputPath(changes.reportPath, reportProtected, QStringLiteral("change report path"));
+        !allowed) {
+        return allowed;
+    }
+    // The output path was checked: what is there is a regular file or nothing.
+    if (atOutputPath && !QFileInfo::exists(changes.earlierPath)) {
+        m_changes.emplace(std::nullopt);
+        return {};
+    }
+    Result<EarlierExport> earlier = EarlierExport::read(changes.earlierPath);
+    if (!earlier) return earlier.error();
+    m_changes.emplace(std::move(earlier).value());
+    return {};
 }
 
 Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
@@ -247,13 +317,27 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
                         .arg(m_options.outputPath));
     }
     // The old file goes first, as it always has, but only once the log is open: a run that
-    // cannot log leaves it in place. The new one appears whole or not at all.
-    if (QFileInfo::exists(m_options.outputPath) && !QFile::remove(m_options.outputPath)) {
+    // cannot log leaves it in place. The new one appears whole or not at all. A run with a
+    // change report keeps it until the new one replaces it, as it keeps the old report.
+    if (!m_changes && QFileInfo::exists(m_options.outputPath) && !QFile::remove(m_options.outputPath)) {
         return fail(QStringLiteral("cannot replace the output file %1").arg(m_options.outputPath));
     }
     if (auto opened = m_output->open(); !opened) {
         return fail(QStringLiteral("cannot write the output file %1: %2")
                         .arg(m_options.outputPath, opened.error().message));
+    }
+    if (m_changes) {
+        const QString& reportPath = m_options.changes->reportPath;
+        const Result<bool> reportLocked =
+            m_reportLock.emplace(reportPath + QStringLiteral(".lock")).tryAcquire();
+        if (!reportLocked || !*reportLocked) {
+            return fail(QStringLiteral("another export is writing the change report %1; nothing was exported")
+                            .arg(reportPath));
+        }
+        if (auto opened = m_report->open(); !opened) {
+            return fail(QStringLiteral("cannot write the change report %1: %2")
+                            .arg(reportPath, opened.error().message));
+        }
     }
     m_startedUtc = QDateTime::currentDateTimeUtc();
     m_localOffsetSeconds = localOffsetSecondsAt(m_startedUtc);
@@ -261,7 +345,6 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
     if (!m_outputFolder.endsWith(QLatin1Char('/'))) m_outputFolder += QLatin1Char('/');
     m_outputFolderHeld = openFolder(m_outputFolder);
 
-    matchSelectedItems();
     writeHeader();
 
     // A statement that takes long keeps the window going and hears a stop, as the loop does.
@@ -300,19 +383,66 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
         if (m_environment.progressMaximum > progress) observer.progressed(++progress);
     }
 
+    if (auto written = writeChangeReport(); !written) return fail(written.error().message);
     // The log first: an output is never committed beside a log that did not reach the disk.
     if (auto logged = m_log.flushToDisk(); !logged) return failWithoutLog(logged.error());
-    if (auto committed = m_output->commit(); !committed) {
-        return fail(QStringLiteral("cannot write the output file %1: %2; no output file was written")
-                        .arg(m_options.outputPath, committed.error().message));
-    }
+    if (auto committed = commitOutputs(); !committed) return fail(committed.error().message);
     m_log.CloseErrorLog();
     summary.errorCount = m_log.errorCount();
     summary.warningCount = m_log.warningCount();
     summary.voiceNameCopies = m_copyNames.size();
+    if (m_changes) {
+        summary.changes = m_changes->counts();
+        summary.reportPath = m_options.changes->reportPath;
+    }
     summary.outputPath = m_options.outputPath;
     summary.logPath = m_environment.logPath;
     return summary;
+}
+
+Result<void> ExportRun::writeChangeReport() {
+    if (!m_changes) return {};
+    const QString& reportPath = m_options.changes->reportPath;
+    QStringList columnsChanged;
+    for (const QStringList& row : m_changes->reportRows()) {
+        for (const RowOutput::FieldChange& change : m_report->writeRow(row)) {
+            if (!columnsChanged.contains(change.what)) columnsChanged << change.what;
+        }
+    }
+    for (const QString& what : std::as_const(columnsChanged))
+        m_log.WriteLogLine(QStringLiteral("(warning) %1 in the change report %2").arg(what, reportPath));
+    if (const std::optional<QString> failure = m_report->failure()) {
+        return Error{QStringLiteral("cannot write the change report %1: %2; no output file was written")
+                         .arg(reportPath, *failure)};
+    }
+    return {};
+}
+
+// Both files whole on the disk before either takes its name, so that a full disk or a lost
+// folder leaves the earlier pair in place.
+Result<void> ExportRun::commitOutputs() {
+    const auto outputFailure = [this](const Error& error) {
+        return Error{QStringLiteral("cannot write the output file %1: %2; no output file was written")
+                         .arg(m_options.outputPath, error.message)};
+    };
+    const auto reportFailure = [this](const Error& error) {
+        return Error{QStringLiteral("cannot write the change report %1: %2; no output file was written")
+                         .arg(m_options.changes->reportPath, error.message)};
+    };
+    if (m_report) {
+        if (auto finished = m_output->finish(); !finished) return outputFailure(finished.error());
+        if (auto finished = m_report->finish(); !finished) return reportFailure(finished.error());
+    }
+    if (auto committed = m_output->commit(); !committed) return outputFailure(committed.error());
+    if (m_report) {
+        if (auto committed = m_report->commit(); !committed) {
+            return Error{
+                QStringLiteral("the output file %1 was written, but its change report %2 could not "
+                               "take its name: %3")
+                    .arg(m_options.outputPath, m_options.changes->reportPath, committed.error().message)};
+        }
+    }
+    return {};
 }
 
 }  // namespace brindle

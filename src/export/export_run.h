@@ -10,9 +10,11 @@
 #include <span>
 
 #include "export/catalogue.h"
+#include "export/changes/change_comparison.h"
 #include "export/columns/column_context.h"
 #include "export/export_options.h"
 #include "export/output/row_output.h"
+#include "export/output_path.h"
 #include "log/error_log.h"
 #include "platform/exclusive_lock.h"
 #include "platform/posix_file.h"
@@ -38,8 +40,9 @@ struct ExportEnvironment {
     std::function<Result<QString>()> installPath = {};
     Notifier* notifier = nullptr;  // the window's message boxes; none on a command line
     QStringList lockFiles = {};
-    int progressMaximum = 0;      // the progress never passes this, even when more subscribers come
-    RowOutput* output = nullptr;  // where the rows go; none: the delimited file at the output path
+    int progressMaximum = 0;            // the progress never passes this, even when more subscribers come
+    RowOutput* output = nullptr;        // where the rows go; none: the delimited file at the output path
+    RowOutput* reportOutput = nullptr;  // where a change report's rows go; none: the file at its path
     std::span<const DataItem> catalogue = dataItems();  // the items the selected entries name
 };
 
@@ -52,6 +55,10 @@ struct ExportEnvironment {
 // is the old output removed. The output appears under its name only when every byte of it
 // and of the log reached the disk: a run that fails, runs out of memory or is stopped leaves
 // no file there, partial or temporary.
+//
+// A run with a change report reads the earlier export whole before it touches anything, keeps
+// the old output until the new one replaces it, and puts the output and the report under their
+// names only once both are complete on the disk: a run that fails leaves both as they were.
 class ExportRun final : private ColumnContext {
 public:
     ExportRun(ExportEnvironment environment, ExportOptions options);
@@ -82,6 +89,9 @@ private:
     void matchSelectedItems();
     Result<ExportSummary> runSteps(RunObserver& observer);
     Result<void> begin();
+    Result<void> checkChangeReport(const ProtectedPaths& protectedPaths);
+    Result<void> writeChangeReport();
+    Result<void> commitOutputs();
     void writeHeader();
     bool positionOnRows();
     Result<void> writeLine();
@@ -96,6 +106,10 @@ private:
     std::optional<ExclusiveLock> m_outputLock;  // the one beside the output
     std::unique_ptr<RowOutput> m_ownOutput;
     RowOutput* m_output;
+    std::optional<ChangeComparison> m_changes;  // when a change report is asked for
+    std::optional<ExclusiveLock> m_reportLock;
+    std::unique_ptr<RowOutput> m_ownReport;
+    RowOutput* m_report = nullptr;
     QStringList m_header;  // the output's column names
     QString m_outputFolder;
     QDateTime m_startedUtc;

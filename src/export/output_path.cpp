@@ -48,48 +48,51 @@ bool isInside(const QString& path, const QString& folder) {
 
 }  // namespace
 
-Result<void> checkOutputFileName(const QString& path) {
+Result<void> checkOutputFileName(const QString& path, const QString& role) {
     const QString name = QFileInfo(path).fileName();
     if (path.endsWith(QLatin1Char('/')) || name.isEmpty() || name == QLatin1String(".") ||
         name == QLatin1String("..")) {
         return Error{
-            QStringLiteral("the output path %1 names a folder, not a file; nothing was written").arg(path)};
+            QStringLiteral("the %1 %2 names a folder, not a file; nothing was written").arg(role, path)};
     }
     return {};
 }
 
-Result<void> checkOutputPath(const QString& path, const ProtectedPaths& protectedPaths) {
-    if (auto named = checkOutputFileName(path); !named) return named;
+Result<void> checkOutputPath(const QString& path, const ProtectedPaths& protectedPaths, const QString& role) {
+    if (auto named = checkOutputFileName(path, role); !named) return named;
+    const QString named = QStringLiteral("the %1 %2").arg(role, path);
     if (const auto status = statOf(path, false)) {
         if (!S_ISREG(status->st_mode)) {
-            return Error{QStringLiteral("the output path %1 is %2, not a regular file; nothing was written")
-                             .arg(path, fileKindText(status->st_mode))};
+            return Error{QStringLiteral("%1 is %2, not a regular file; nothing was written")
+                             .arg(named, fileKindText(status->st_mode))};
         }
     } else if (errno != ENOENT) {
-        return Error{QStringLiteral("cannot examine the output path %1: %2")
-                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+        return Error{
+            QStringLiteral("cannot examine %1: %2").arg(named, QString::fromLocal8Bit(std::strerror(errno)))};
     }
     if (sameFile(path, protectedPaths.logPath)) {
-        return Error{QStringLiteral("the output path %1 is the error log; nothing was written").arg(path)};
+        return Error{QStringLiteral("%1 is the error log; nothing was written").arg(named)};
     }
     for (const QString& lockFile : protectedPaths.lockFiles) {
         if (sameFile(path, lockFile)) {
-            return Error{QStringLiteral("the output path %1 is the lock file of a run; nothing was written")
-                             .arg(path)};
+            return Error{QStringLiteral("%1 is the lock file of a run; nothing was written").arg(named)};
         }
     }
     for (const QString& hostFile : protectedPaths.hostFiles) {
         if (sameFile(path, hostFile)) {
-            return Error{QStringLiteral("the output path %1 is the host's own file %2; nothing was written")
-                             .arg(path, hostFile)};
+            return Error{
+                QStringLiteral("%1 is the host's own file %2; nothing was written").arg(named, hostFile)};
         }
     }
     for (const QString& hostFolder : protectedPaths.hostFolders) {
         if (isInside(path, hostFolder)) {
-            return Error{
-                QStringLiteral("the output path %1 is inside the host's own folder %2; nothing was written")
-                    .arg(path, hostFolder)};
+            return Error{QStringLiteral("%1 is inside the host's own folder %2; nothing was written")
+                             .arg(named, hostFolder)};
         }
+    }
+    for (const auto& [runFile, what] : protectedPaths.runFiles) {
+        if (sameFile(path, runFile))
+            return Error{QStringLiteral("%1 is %2 too; nothing was written").arg(named, what)};
     }
     return {};
 }

@@ -7,6 +7,7 @@
 #include "localize/localizer.h"
 #include "platform/exclusive_lock.h"
 #include "support/column_export.h"
+#include "support/export_fixture.h"
 #include "support/files.h"
 #include "support/memory_output.h"
 #include "support/run_config.h"
@@ -16,42 +17,6 @@ using namespace brindle::testing;
 using brindle::fixture::HostBuilder;
 
 namespace {
-
-class RecordingObserver final : public RunObserver {
-public:
-    void progressed(int value) override { values << value; }
-    std::optional<QString> stopRequested() override { return std::nullopt; }
-    QList<int> values;
-};
-
-// A host opened as start-up opens it; runs exports to out.csv and errors.log beside it unless a
-// test changes the run's environment or options.
-class ExportFixture {
-public:
-    using Change = std::function<void(ExportEnvironment&, ExportOptions&)>;
-
-    explicit ExportFixture(const HostBuilder& host) {
-        auto opened = openHost(host);
-        if (!opened) qFatal("%s", qPrintable(opened.error().message));
-        m_host = std::move(opened).value();
-    }
-
-    QString path(const QString& name) const { return m_host->folder.filePath(name); }
-
-    Result<ExportSummary> run(const QStringList& entries, const Change& change = {},
-                              RunObserver* observer = nullptr, const Localizer& strings = Localizer()) {
-        const auto lookup = makeDirectoryLookup(*m_host->connection, m_host->tables, readerUnderTest());
-        ExportEnvironment environment{m_host->tables, *lookup, strings, path("errors.log"), "brindle"};
-        environment.progressMaximum = 100;
-        ExportOptions options{path("out.csv"), QuoteRule::WhenNeeded, Separator::Commas, entries};
-        if (change) change(environment, options);
-        RecordingObserver quiet;
-        return ExportRun(std::move(environment), std::move(options)).run(observer ? *observer : quiet);
-    }
-
-private:
-    std::unique_ptr<OpenedHost> m_host;
-};
 
 // A pack that gives two data items one label, as a careless translation might.
 class SameLabelPack final : public StringSource {

@@ -16,6 +16,7 @@ public:
         return {};
     }
     std::optional<QString> failure() const override { return std::nullopt; }
+    Result<void> finish() override { return {}; }
     Result<void> commit() override {
         committed = true;
         return {};

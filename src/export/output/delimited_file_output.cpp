@@ -23,7 +23,8 @@ QList<RowOutput::FieldChange> DelimitedFileOutput::writeRow(const QStringList& f
     for (qsizetype i = 0; i < fields.size(); ++i) {
         m_line.AppendField(fields[i]);
         if (m_encoding == TextEncoding::Windows1252 && !fitsWindows1252(fields[i]))
-            changes.append({i, QStringLiteral("characters that Windows-1252 lacks were written as \"?\"")});
+            changes.append({i, QStringLiteral("characters that Windows-1252 lacks were written as \"?\""),
+                            QString::fromUtf8(utf8FromWindows1252(toWindows1252(fields[i])))});
     }
     const QString line = m_line.finishLine();
     write((m_encoding == TextEncoding::Windows1252 ? toWindows1252(line) : line.toUtf8()) + "\r\n");
@@ -36,9 +37,16 @@ void DelimitedFileOutput::write(const QByteArray& bytes) {
 
 // A write that fits the file's buffer fails only when the buffer goes to the file, and
 // QSaveFile's commit does not see a failure there: the buffer is written, and synced, first.
+Result<void> DelimitedFileOutput::finish() {
+    if (!m_failure && !m_finished) m_failure = failureToReachDisk(m_file);
+    m_finished = true;
+    if (m_failure) return Error{*m_failure};
+    return {};
+}
+
 Result<void> DelimitedFileOutput::commit() {
-    if (!m_failure) m_failure = failureToReachDisk(m_file);
-    if (!m_failure) m_failure = failureOf(m_file, [this] { return m_file.commit(); });
+    if (auto finished = finish(); !finished) return finished;
+    m_failure = failureOf(m_file, [this] { return m_file.commit(); });
     if (m_failure) return Error{*m_failure};
     return {};
 }

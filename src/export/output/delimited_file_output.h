@@ -19,6 +19,7 @@ public:
     Result<void> open() override;
     QList<FieldChange> writeRow(const QStringList& fields) override;
     std::optional<QString> failure() const override { return m_failure; }
+    Result<void> finish() override;
     Result<void> commit() override;
     void cancel() override;
 
@@ -29,6 +30,7 @@ private:
     FieldWriter m_line;
     TextEncoding m_encoding;
     std::optional<QString> m_failure;
+    bool m_finished = false;
 };
 
 }  // namespace brindle

@@ -38,4 +38,25 @@ QByteArray toWindows1252(QStringView text) {
     return bytes;
 }
 
+QByteArray utf8FromWindows1252(QByteArrayView bytes) {
+    QByteArray utf8;
+    utf8.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
+        const char16_t high = c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : 0;
+        if (c < 0x80) {
+            utf8 += byte;
+        } else if (high >= 0x800) {
+            utf8 += char(0xE0 | (high >> 12));
+            utf8 += char(0x80 | ((high >> 6) & 0x3F));
+            utf8 += char(0x80 | (high & 0x3F));
+        } else {
+            const char16_t code = high != 0 ? high : c;
+            utf8 += char(0xC0 | (code >> 6));
+            utf8 += char(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace brindle

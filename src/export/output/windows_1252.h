@@ -12,4 +12,8 @@ bool fitsWindows1252(QStringView text);
 // surrogates included) becomes "?", as the platform's own conversion writes it.
 QByteArray toWindows1252(QStringView text);
 
+// Windows-1252 bytes as UTF-8; the five bytes the code page leaves unassigned become the
+// control characters of the same number, as the platform's own conversion reads them.
+QByteArray utf8FromWindows1252(QByteArrayView bytes);
+
 }  // namespace brindle

@@ -101,9 +101,11 @@ QList<RowOutput::FieldChange> XlsxFileOutput::writeRow(const QStringList& fields
             changes.append(
                 {column,
                  QStringLiteral("a value longer than the %1 characters a workbook cell holds was cut there")
-                     .arg(kCellCapacity)});
+                     .arg(kCellCapacity),
+                 value});
         } else if (!QStringView(value).isValidUtf16()) {
-            changes.append({column, QStringLiteral("half of a character pair was written as \"?\"")});
+            changes.append({column, QStringLiteral("half of a character pair was written as \"?\""),
+                            QString::fromUtf8(value.toUtf8())});
         }
         m_widths[column] = std::max(m_widths[column], std::min(value.size(), kWidestColumn));
         const lxw_error written = worksheet_write_string(m_sheet, m_rows, lxw_col_t(column),
@@ -144,8 +146,11 @@ std::optional<QString> XlsxFileOutput::finishWorkbook() {
     return std::nullopt;
 }
 
-// The file's bytes reach the disk before its name does, and the name before commit() returns.
-std::optional<QString> XlsxFileOutput::moveOverName() {
+// The workbook is closed and its bytes are on the disk; its name is not yet.
+std::optional<QString> XlsxFileOutput::finishOnDisk() {
+    if (m_finished) return std::nullopt;
+    if (!m_workbook) return QStringLiteral("the workbook was not opened");
+    if (auto failed = finishWorkbook()) return failed;
     const int fd = ::open(m_temporaryPath.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::fsync(fd) != 0) {
         const QString reason = systemReason();
@@ -153,6 +158,12 @@ std::optional<QString> XlsxFileOutput::moveOverName() {
         return reason;
     }
     ::close(fd);
+    m_finished = true;
+    return std::nullopt;
+}
+
+// The name reaches the disk before commit() returns.
+std::optional<QString> XlsxFileOutput::moveOverName() {
     if (::rename(m_temporaryPath.constData(), QFile::encodeName(m_path).constData()) != 0)
         return systemReason();
     m_temporaryPath.clear();
@@ -166,10 +177,18 @@ std::optional<QString> XlsxFileOutput::moveOverName() {
     return std::nullopt;
 }
 
+Result<void> XlsxFileOutput::finish() {
+    if (!m_failure) m_failure = finishOnDisk();
+    if (m_failure) {
+        discard();
+        return Error{*m_failure};
+    }
+    return {};
+}
+
 Result<void> XlsxFileOutput::commit() {
-    if (!m_failure && !m_workbook) m_failure = QStringLiteral("the workbook was not opened");
-    if (!m_failure) m_failure = finishWorkbook();
-    if (!m_failure) m_failure = moveOverName();
+    if (auto finished = finish(); !finished) return finished;
+    m_failure = moveOverName();
     if (m_failure) {
         discard();
         return Error{*m_failure};

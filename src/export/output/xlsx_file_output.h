@@ -25,12 +25,14 @@ public:
     Result<void> open() override;
     QList<FieldChange> writeRow(const QStringList& fields) override;
     std::optional<QString> failure() const override { return m_failure; }
+    Result<void> finish() override;
     Result<void> commit() override;
     void cancel() override;
 
 private:
     std::optional<QString> rowFileFailure(bool flush);
     std::optional<QString> finishWorkbook();
+    std::optional<QString> finishOnDisk();
     std::optional<QString> moveOverName();
     void discard();
 
@@ -42,6 +44,7 @@ private:
     quint32 m_rows = 0;
     QList<qsizetype> m_widths;
     std::optional<QString> m_failure;
+    bool m_finished = false;
 };
 
 }  // namespace brindle
