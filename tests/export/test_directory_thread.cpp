@@ -15,18 +15,27 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A job that blocks until the test releases it, and says when it ran. Shared, because a job
-// that is abandoned outlives the test function's wait for it.
-struct Gate {
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<bool> ran = false;
+// A job that blocks until the test opens the gate, and says when it ran. The job owns a share
+// of the gate: an abandoned job outlives the test function, and may still be returning from
+// its wait while the program ends.
+class Gate {
+public:
     std::function<void()> job() {
-        return [this] {
-            ran = true;
-            released.wait();
+        return [state = m_state] {
+            state->ran = true;
+            state->opened.wait();
         };
     }
+    void open() { m_state->open.set_value(); }
+    bool ran() const { return m_state->ran; }
+
+private:
+    struct State {
+        std::promise<void> open;
+        std::shared_future<void> opened = open.get_future().share();
+        std::atomic<bool> ran = false;
+    };
+    std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
 }  // namespace
@@ -51,8 +60,8 @@ private slots:
     // The thread then takes no job but its last (closing the connection), run only once the
     // abandoned job returns; ending the thread does not wait for that.
     void aSilentJobIsAbandonedAndTheConnectionRefusedAfterwards() {
-        static Gate gate, later;  // outlive the test: the abandoned job still runs
-        static std::promise<void> closed;
+        Gate gate, later;
+        static std::promise<void> closed;  // outlives the test: the last job runs after it
         QElapsedTimer clock;
         clock.start();
         {
@@ -69,17 +78,17 @@ private slots:
             clock.restart();
         }
         QVERIFY(clock.elapsed() < 1000);
-        QVERIFY(gate.ran && !later.ran);
+        QVERIFY(gate.ran() && !later.ran());
         auto closing = closed.get_future();
         QCOMPARE(closing.wait_for(200ms), std::future_status::timeout);
-        gate.release.set_value();
+        gate.open();
         QCOMPARE(closing.wait_for(5s), std::future_status::ready);
     }
 
     // Polled at the window's repaint pace, not once a time-out. A poll that pumps the window's
     // events could start another statement on the same connection: that one is refused.
     void aWaitScopeIsPolledAndItsReasonEndsTheWait() {
-        static Gate gate;
+        Gate gate;
         DirectoryThread thread;
         int polls = 0;
         std::optional<Result<void>> nested;
@@ -96,7 +105,7 @@ private slots:
         QCOMPARE(polls, 5);
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(nested && !nested->ok() && !nested->error().fatal);
-        gate.release.set_value();
+        gate.open();
     }
 };
 
