@@ -10,8 +10,7 @@
 #include "export/columns/field_text.h"
 #include "export/directory/cached_tables.h"
 #include "export/directory/directory_thread.h"
-#include "export/output/delimited_file_output.h"
-#include "export/output/xlsx_file_output.h"
+#include "export/output/file_output.h"
 #include "export/output_path.h"
 #include "localize/localizer.h"
 #include "localize/string_ids.h"
@@ -21,29 +20,12 @@
 
 namespace brindle {
 
-namespace {
-
-// The file at `path`, unless the environment gave where the rows go.
-std::unique_ptr<RowOutput> ownOutputUnless(const RowOutput* given, const QString& path, OutputFormat format,
-                                           const ExportOptions& options) {
-    if (given) return nullptr;
-    if (format == OutputFormat::Workbook) return std::make_unique<XlsxFileOutput>(path);
-    return std::make_unique<DelimitedFileOutput>(path, options.quoting, options.separator, options.encoding);
-}
-
-}  // namespace
-
 ExportRun::ExportRun(ExportEnvironment environment, ExportOptions options)
     : m_environment(std::move(environment)),
       m_options(std::move(options)),
-      m_ownOutput(ownOutputUnless(m_environment.output, m_options.outputPath, m_options.format, m_options)),
-      m_output(m_ownOutput ? m_ownOutput.get() : m_environment.output) {
-    if (!m_options.changes) return;
-    const QString& reportPath = m_options.changes->reportPath;
-    m_ownReport =
-        ownOutputUnless(m_environment.reportOutput, reportPath, formatOfPath(reportPath), m_options);
-    m_report = m_ownReport ? m_ownReport.get() : m_environment.reportOutput;
-}
+      m_ownOutput(m_environment.output ? nullptr
+                                       : fileOutput(m_options.outputPath, m_options.format, m_options)),
+      m_output(m_ownOutput ? m_ownOutput.get() : m_environment.output) {}
 
 const Recordset& ExportRun::subscriber() const {
     return m_environment.tables.subscribers();
@@ -124,7 +106,7 @@ Result<ExportSummary> ExportRun::fail(const QString& message) {
     m_log.WriteLogLine(QStringLiteral("(error) ") + message);
     m_log.CloseErrorLog();
     m_output->cancel();
-    if (m_report) m_report->cancel();
+    if (m_changes) m_changes->output().cancel();
     if (auto logged = m_log.whole(); !logged)
         return Error{message + QStringLiteral("; ") + logged.error().message};
     return Error{message};
@@ -133,7 +115,7 @@ Result<ExportSummary> ExportRun::fail(const QString& message) {
 Result<ExportSummary> ExportRun::failWithoutLog(const Error& logError) {
     m_log.CloseErrorLog();
     m_output->cancel();
-    if (m_report) m_report->cancel();
+    if (m_changes) m_changes->output().cancel();
     return Error{logError.message + QStringLiteral("; no output file was written")};
 }
 
@@ -141,7 +123,7 @@ void ExportRun::writeHeader() {
     m_header.clear();
     for (const DataItem* item : std::as_const(m_items)) m_header << item->columns;
     m_output->writeRow(m_header);
-    if (m_changes) m_changes->setColumns(m_header);
+    if (m_changes) m_changes->comparison().setColumns(m_header);
 }
 
 bool ExportRun::positionOnRows() {
@@ -164,7 +146,7 @@ bool ExportRun::positionOnRows() {
         reference.table.MoveFirst();
         if (!reference.table.Find(u"ObjectID", id)) {
             m_log.WriteLogLine(reference.skipLine);
-            if (m_changes) m_changes->addSkipped(fieldText(*this, subscribers, u"Alias"));
+            if (m_changes) m_changes->comparison().addSkipped(fieldText(*this, subscribers, u"Alias"));
             return false;
         }
     }
@@ -200,7 +182,7 @@ Result<void> ExportRun::writeLine() {
     if (m_changes) {
         // Compared as the output holds the values.
         for (const RowOutput::FieldChange& change : changes) m_row[change.index] = change.held;
-        if (m_changes->addRow(m_row)) {
+        if (m_changes->comparison().addRow(m_row)) {
             m_log.WriteLogLine(
                 QStringLiteral("(warning) the alias %1 is on more than one line of this export: "
                                "its subscribers are not compared")
@@ -244,7 +226,13 @@ Result<void> ExportRun::begin() {
     if (*m_streamStore) protectedPaths.hostFolders << m_streamStore->value();
     if (auto allowed = checkOutputPath(m_options.outputPath, protectedPaths); !allowed)
         return allowed.error();
-    if (auto checked = checkChangeReport(protectedPaths); !checked) return checked;
+    if (m_options.changes) {
+        QStringList columns;
+        for (const DataItem* item : std::as_const(m_items)) columns << item->columns;
+        auto prepared = ChangeReport::prepare(m_options, columns, protectedPaths, m_environment.reportOutput);
+        if (!prepared) return prepared.error();
+        m_changes = std::move(prepared).value();
+    }
 
     // Held to the end of the run, so that two runs never write one log together.
     const Result<bool> locked = m_logLock.emplace(logLock).tryAcquire();
@@ -259,47 +247,8 @@ Result<void> ExportRun::begin() {
         return opened;
     }
     if (m_changes) {
-        for (const QString& alias : m_changes->earlierDuplicates()) {
-            m_log.WriteLogLine(
-                QStringLiteral("(warning) the alias %1 is on more than one line of the earlier export %2: "
-                               "its subscribers are not compared")
-                    .arg(alias, m_options.changes->earlierPath));
-        }
+        for (const QString& line : m_changes->earlierWarnings()) m_log.WriteLogLine(line);
     }
-    return {};
-}
-
-// Before anything is touched: the report may be written where it is asked for, and the
-// earlier export is there to compare with, whole and readable, unless this is the first.
-Result<void> ExportRun::checkChangeReport(const ProtectedPaths& protectedPaths) {
-    if (!m_options.changes) return {};
-    ChangeReportOptions& changes = *m_options.changes;
-    const bool alias = std::any_of(m_items.cbegin(), m_items.cend(),
-                                   [](const DataItem* item) { return item->columns.contains(u"ALIAS"); });
-    if (!alias) {
-        return Error{
-            QStringLiteral("the change report matches subscribers by alias: select the Alias item "
-                           "too; nothing was exported")};
-    }
-    const bool atOutputPath = changes.earlierPath.isEmpty();
-    if (atOutputPath) changes.earlierPath = m_options.outputPath;
-    ProtectedPaths reportProtected = protectedPaths;
-    reportProtected.lockFiles << m_options.outputPath + QStringLiteral(".lock");
-    reportProtected.runFiles = {{m_options.outputPath, QStringLiteral("the output file")},
-                                {changes.earlierPath, QStringLiteral("the earlier export")}};
-    if (auto allowed =
-            checkOutputPath(changes.reportPath, reportProtected, QStringLiteral("change report path"));
-        !allowed) {
-        return allowed;
-    }
-    // The output path was checked: what is there is a regular file or nothing.
-    if (atOutputPath && !QFileInfo::exists(changes.earlierPath)) {
-        m_changes.emplace(std::nullopt);
-        return {};
-    }
-    Result<EarlierExport> earlier = EarlierExport::read(changes.earlierPath);
-    if (!earlier) return earlier.error();
-    m_changes.emplace(std::move(earlier).value());
     return {};
 }
 
@@ -327,17 +276,7 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
                         .arg(m_options.outputPath, opened.error().message));
     }
     if (m_changes) {
-        const QString& reportPath = m_options.changes->reportPath;
-        const Result<bool> reportLocked =
-            m_reportLock.emplace(reportPath + QStringLiteral(".lock")).tryAcquire();
-        if (!reportLocked || !*reportLocked) {
-            return fail(QStringLiteral("another export is writing the change report %1; nothing was exported")
-                            .arg(reportPath));
-        }
-        if (auto opened = m_report->open(); !opened) {
-            return fail(QStringLiteral("cannot write the change report %1: %2")
-                            .arg(reportPath, opened.error().message));
-        }
+        if (auto opened = m_changes->open(); !opened) return fail(opened.error().message);
     }
     m_startedUtc = QDateTime::currentDateTimeUtc();
     m_localOffsetSeconds = localOffsetSecondsAt(m_startedUtc);
@@ -392,8 +331,8 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
     summary.warningCount = m_log.warningCount();
     summary.voiceNameCopies = m_copyNames.size();
     if (m_changes) {
-        summary.changes = m_changes->counts();
-        summary.reportPath = m_options.changes->reportPath;
+        summary.changes = m_changes->comparison().counts();
+        summary.reportPath = m_changes->path();
     }
     summary.outputPath = m_options.outputPath;
     summary.logPath = m_environment.logPath;
@@ -402,19 +341,9 @@ Result<ExportSummary> ExportRun::runSteps(RunObserver& observer) {
 
 Result<void> ExportRun::writeChangeReport() {
     if (!m_changes) return {};
-    const QString& reportPath = m_options.changes->reportPath;
-    QStringList columnsChanged;
-    for (const QStringList& row : m_changes->reportRows()) {
-        for (const RowOutput::FieldChange& change : m_report->writeRow(row)) {
-            if (!columnsChanged.contains(change.what)) columnsChanged << change.what;
-        }
-    }
-    for (const QString& what : std::as_const(columnsChanged))
-        m_log.WriteLogLine(QStringLiteral("(warning) %1 in the change report %2").arg(what, reportPath));
-    if (const std::optional<QString> failure = m_report->failure()) {
-        return Error{QStringLiteral("cannot write the change report %1: %2; no output file was written")
-                         .arg(reportPath, *failure)};
-    }
+    const Result<QStringList> warnings = m_changes->write();
+    if (!warnings) return warnings.error();
+    for (const QString& line : *warnings) m_log.WriteLogLine(line);
     return {};
 }
 
@@ -427,19 +356,18 @@ Result<void> ExportRun::commitOutputs() {
     };
     const auto reportFailure = [this](const Error& error) {
         return Error{QStringLiteral("cannot write the change report %1: %2; no output file was written")
-                         .arg(m_options.changes->reportPath, error.message)};
+                         .arg(m_changes->path(), error.message)};
     };
-    if (m_report) {
+    if (m_changes) {
         if (auto finished = m_output->finish(); !finished) return outputFailure(finished.error());
-        if (auto finished = m_report->finish(); !finished) return reportFailure(finished.error());
+        if (auto finished = m_changes->output().finish(); !finished) return reportFailure(finished.error());
     }
     if (auto committed = m_output->commit(); !committed) return outputFailure(committed.error());
-    if (m_report) {
-        if (auto committed = m_report->commit(); !committed) {
-            return Error{
-                QStringLiteral("the output file %1 was written, but its change report %2 could not "
-                               "take its name: %3")
-                    .arg(m_options.outputPath, m_options.changes->reportPath, committed.error().message)};
+    if (m_changes) {
+        if (auto committed = m_changes->output().commit(); !committed) {
+            return Error{QStringLiteral("the output file %1 was written, but its change report %2 could not "
+                                        "take its name: %3")
+                             .arg(m_options.outputPath, m_changes->path(), committed.error().message)};
         }
     }
     return {};

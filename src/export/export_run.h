@@ -10,11 +10,10 @@
 #include <span>
 
 #include "export/catalogue.h"
-#include "export/changes/change_comparison.h"
+#include "export/changes/change_report.h"
 #include "export/columns/column_context.h"
 #include "export/export_options.h"
 #include "export/output/row_output.h"
-#include "export/output_path.h"
 #include "log/error_log.h"
 #include "platform/exclusive_lock.h"
 #include "platform/posix_file.h"
@@ -89,7 +88,6 @@ private:
     void matchSelectedItems();
     Result<ExportSummary> runSteps(RunObserver& observer);
     Result<void> begin();
-    Result<void> checkChangeReport(const ProtectedPaths& protectedPaths);
     Result<void> writeChangeReport();
     Result<void> commitOutputs();
     void writeHeader();
@@ -106,11 +104,8 @@ private:
     std::optional<ExclusiveLock> m_outputLock;  // the one beside the output
     std::unique_ptr<RowOutput> m_ownOutput;
     RowOutput* m_output;
-    std::optional<ChangeComparison> m_changes;  // when a change report is asked for
-    std::optional<ExclusiveLock> m_reportLock;
-    std::unique_ptr<RowOutput> m_ownReport;
-    RowOutput* m_report = nullptr;
-    QStringList m_header;  // the output's column names
+    std::unique_ptr<ChangeReport> m_changes;  // when one is asked for
+    QStringList m_header;                     // the output's column names
     QString m_outputFolder;
     QDateTime m_startedUtc;
     int m_localOffsetSeconds = 0;
