@@ -73,6 +73,16 @@ QStringList ChangeComparison::earlierDuplicates() const {
     return aliases;
 }
 
+QList<QByteArray> ChangeComparison::earlierNotWritten() const {
+    QList<QByteArray> aliases;
+    if (!m_earlier) return aliases;
+    const auto& earlierAliases = m_earlier->rowOfAlias();
+    for (auto alias = earlierAliases.cbegin(); alias != earlierAliases.cend(); ++alias) {
+        if (!m_seen.contains(alias.key())) aliases << alias.key();
+    }
+    return aliases;
+}
+
 QList<QStringList> ChangeComparison::reportRows() const {
     QList<QStringList> rows{{QStringLiteral("CHANGE"), QStringLiteral("ALIAS"), QStringLiteral("COLUMN"),
                              QStringLiteral("BEFORE"), QStringLiteral("AFTER")}};
@@ -91,12 +101,7 @@ QList<QStringList> ChangeComparison::reportRows() const {
     subscribers.reserve(size_t(m_outcomes.size()));
     for (auto outcome = m_outcomes.cbegin(); outcome != m_outcomes.cend(); ++outcome)
         subscribers.push_back({outcome.key(), &outcome.value()});
-    if (m_earlier) {
-        const auto& earlierAliases = m_earlier->rowOfAlias();
-        for (auto alias = earlierAliases.cbegin(); alias != earlierAliases.cend(); ++alias) {
-            if (!m_seen.contains(alias.key())) subscribers.push_back({alias.key(), nullptr});
-        }
-    }
+    for (const QByteArray& alias : earlierNotWritten()) subscribers.push_back({alias, nullptr});
     std::sort(subscribers.begin(), subscribers.end(),
               [](const Subscriber& a, const Subscriber& b) { return a.alias < b.alias; });
 
@@ -127,13 +132,8 @@ ChangeCounts ChangeComparison::counts() const {
             counts.fieldsChanged += outcome.changes.size();
         }
     }
-    if (m_earlier) {
-        const auto& earlierAliases = m_earlier->rowOfAlias();
-        for (auto alias = earlierAliases.cbegin(); alias != earlierAliases.cend(); ++alias) {
-            if (m_seen.contains(alias.key())) continue;
-            ++(m_skipped.contains(alias.key()) ? counts.skipped : counts.removed);
-        }
-    }
+    for (const QByteArray& alias : earlierNotWritten())
+        ++(m_skipped.contains(alias) ? counts.skipped : counts.removed);
     return counts;
 }
 

@@ -48,6 +48,9 @@ private:
         QList<ChangedValue> changes;
     };
 
+    // The aliases compared of the earlier export that this run did not write: removed or skipped.
+    QList<QByteArray> earlierNotWritten() const;
+
     std::optional<EarlierExport> m_earlier;
     QStringList m_columns;
     QList<qsizetype> m_earlierColumnOf;  // for each new column, the earlier one of its name, or -1

@@ -1,17 +1,13 @@
 #include "export/changes/earlier_export.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <QFile>
+#include <QFileInfo>
 #include <QSet>
-#include <cerrno>
-#include <cstring>
+#include <limits>
 #include <optional>
 
 #include "export/catalogue.h"
 #include "export/output/windows_1252.h"
-#include "platform/posix_file.h"
+#include "platform/regular_file.h"
 
 namespace brindle {
 
@@ -173,23 +169,15 @@ Result<EarlierExport> EarlierExport::read(const QString& path) {
         return Error{
             QStringLiteral("the earlier export %1, %2; nothing was exported").arg(path, fault.message)};
     };
-    // Not blocking: a named pipe in its place must not hold the run up.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT) return fault(QStringLiteral("does not exist"));
-        return fault(QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(errno)));
-    }
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return fault(QStringLiteral("is %1, not a regular file").arg(fileKindText(status.st_mode)));
+    // Any size: the text is kept once, and the run is asked to compare with it.
+    RegularFileRead read = readRegularFile(path, std::numeric_limits<qsizetype>::max() / 2);
+    if (read.outcome == RegularFileRead::Outcome::CannotOpen && !QFileInfo::exists(path))
+        return fault(QStringLiteral("does not exist"));
+    if (read.outcome != RegularFileRead::Outcome::Read) return fault(read.problem);
 
     EarlierExport earlier;
     earlier.m_path = path;
-    earlier.m_text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fault(QStringLiteral("cannot be read: ") + file.errorString());
+    earlier.m_text = std::move(read.bytes);
     if (earlier.m_text.startsWith("PK\x03\x04"))
         return fault(
             QStringLiteral("is a workbook; only a delimited file this program wrote can be compared"));
